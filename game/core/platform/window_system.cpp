@@ -1,0 +1,201 @@
+#include "core/platform/window_system.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_image.h>
+
+#include <memory>
+#include <vector>
+
+#include "core/platform/key_codes.h"
+#include "core/platform/window_system_internal.h"
+
+namespace platform {
+
+struct NativeWindow {
+    SDL_Window* sdl = nullptr;
+    uint32_t sdlId = 0;
+    WindowProcedure procedure = nullptr;
+};
+
+namespace {
+
+// Handles stay valid for the whole run, so a destroyed window's handle can
+// still be passed around and simply refers to nothing.
+std::vector<std::unique_ptr<NativeWindow>>& windows() {
+    static std::vector<std::unique_ptr<NativeWindow>> all;
+    return all;
+}
+
+uint32_t postedEventType() {
+    static const uint32_t type = SDL_RegisterEvents(1);
+    return type;
+}
+
+NativeWindow* windowById(uint32_t sdlId) {
+    for (auto& window : windows()) {
+        if (window->sdl != nullptr && window->sdlId == sdlId) return window.get();
+    }
+    return nullptr;
+}
+
+NativeWindow* firstLiveWindow() {
+    for (auto& window : windows()) {
+        if (window->sdl != nullptr) return window.get();
+    }
+    return nullptr;
+}
+
+void requestGLAttributes() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    // A 16-bit depth buffer, as the game's scene is laid out for.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+}
+
+// One SDL event becomes at most one message. Returns false for events that
+// mean nothing to a window procedure.
+bool messageFromEvent(const SDL_Event& event, WindowHandle filter, Message& out) {
+    WindowHandle target = nullptr;
+    if (event.type == SDL_KEYDOWN) {
+        target = windowById(event.key.windowID);
+        if (target == nullptr) target = firstLiveWindow();
+        out = {target, kMsgKeyDown, virtualKeyFromSdl(event.key.keysym.sym),
+               event.key.repeat ? (intptr_t{1} << 30) | 1 : 1};
+    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
+        target = windowById(event.window.windowID);
+        out = {target, kMsgClose, 0, 0};
+    } else if (event.type == SDL_QUIT) {
+        // Sent for the last window closing and for SIGINT/SIGTERM: both mean
+        // "close the window" to the game.
+        target = filter != nullptr && filter->sdl != nullptr ? filter : firstLiveWindow();
+        out = {target, kMsgClose, 0, 0};
+    } else if (event.type == postedEventType()) {
+        target = static_cast<WindowHandle>(event.user.data1);
+        out = {target, static_cast<uint32_t>(event.user.code),
+               reinterpret_cast<uintptr_t>(event.user.data2), 0};
+        if (out.message == kMsgQuit) return filter == nullptr;
+    } else {
+        return false;
+    }
+    if (target == nullptr || target->sdl == nullptr) return false;
+    return filter == nullptr || filter == target;
+}
+
+}  // namespace
+
+bool ensureVideo() {
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
+    return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+}
+
+SDL_Window* sdlWindowOf(WindowHandle window) { return window != nullptr ? window->sdl : nullptr; }
+
+ScreenSize primaryScreenSize() {
+    if (!ensureVideo()) return {};
+    SDL_DisplayMode mode{};
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return {};
+    return {mode.w, mode.h};
+}
+
+WindowHandle createWindow(const WindowDescription& description) {
+    if (!ensureVideo()) return nullptr;
+    if (description.openGL) requestGLAttributes();
+    // A borderless window at the desktop size covers the screen both under a
+    // window manager and on a bare X server, where the full-screen flags
+    // leave the window at its requested size.
+    Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN;
+    if (description.openGL) flags |= SDL_WINDOW_OPENGL;
+    SDL_Window* sdl = SDL_CreateWindow(description.title.c_str(), description.x, description.y,
+                                       description.width, description.height, flags);
+    if (sdl == nullptr) return nullptr;
+    auto window = std::make_unique<NativeWindow>();
+    window->sdl = sdl;
+    window->sdlId = SDL_GetWindowID(sdl);
+    window->procedure = description.procedure;
+    WindowHandle handle = window.get();
+    windows().push_back(std::move(window));
+    if (handle->procedure != nullptr) handle->procedure(handle, kMsgCreate, 0, 0);
+    return handle;
+}
+
+bool windowExists(WindowHandle window) { return window != nullptr && window->sdl != nullptr; }
+
+void destroyWindow(WindowHandle window) {
+    if (!windowExists(window)) return;
+    if (window->procedure != nullptr) window->procedure(window, kMsgDestroy, 0, 0);
+    if (window->sdl == nullptr) return;  // the procedure destroyed it itself
+    SDL_Window* sdl = window->sdl;
+    window->sdl = nullptr;
+    SDL_DestroyWindow(sdl);
+}
+
+bool peekMessage(Message& out, WindowHandle window) {
+    if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return false;
+    SDL_Event event;
+    if (SDL_PollEvent(&event) == 0) return false;
+    return messageFromEvent(event, window, out);
+}
+
+bool waitMessage(Message& out, uint32_t timeoutMs) {
+    if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return false;
+    const uint32_t start = SDL_GetTicks();
+    for (;;) {
+        const uint32_t waited = SDL_GetTicks() - start;
+        if (waited >= timeoutMs) return false;
+        SDL_Event event;
+        if (SDL_WaitEventTimeout(&event, static_cast<int>(timeoutMs - waited)) == 0) return false;
+        if (messageFromEvent(event, nullptr, out)) return true;
+    }
+}
+
+void translateMessage(const Message&) {
+    // Character messages are not used by either program; keys are handled as
+    // key-down messages alone.
+}
+
+intptr_t dispatchMessage(const Message& message) {
+    if (!windowExists(message.window) || message.window->procedure == nullptr) return 0;
+    return message.window->procedure(message.window, message.message, message.wParam,
+                                     message.lParam);
+}
+
+intptr_t defaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t, intptr_t) {
+    if (message == kMsgClose) destroyWindow(window);
+    return 0;
+}
+
+void postMessage(WindowHandle window, uint32_t message, uintptr_t wParam) {
+    if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
+    SDL_Event event{};
+    event.type = postedEventType();
+    event.user.code = static_cast<Sint32>(message);
+    event.user.data1 = window;
+    event.user.data2 = reinterpret_cast<void*>(wParam);
+    SDL_PushEvent(&event);
+}
+
+void postQuitMessage(int exitCode) {
+    postMessage(nullptr, kMsgQuit, static_cast<uintptr_t>(static_cast<intptr_t>(exitCode)));
+}
+
+bool setWindowIconFromFile(WindowHandle window, const std::string& fileName, int size, bool large) {
+    SDL_Surface* loaded = IMG_Load(fileName.c_str());
+    if (loaded == nullptr) return false;
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_RGBA32);
+    bool ok = icon != nullptr && SDL_BlitScaled(loaded, nullptr, icon, nullptr) == 0;
+    SDL_FreeSurface(loaded);
+    // The window system keeps one icon per window: the large one is shown,
+    // the small one only has to be readable.
+    if (ok && large && windowExists(window)) SDL_SetWindowIcon(window->sdl, icon);
+    SDL_FreeSurface(icon);
+    return ok;
+}
+
+}  // namespace platform

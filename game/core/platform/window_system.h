@@ -1,0 +1,89 @@
+#pragma once
+// The window system as the game sees it: windows with a window procedure,
+// a message record, and peek/translate/dispatch on one thread. Built on SDL2
+// events; game code never sees an SDL type.
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+struct NativeWindow;
+using WindowHandle = NativeWindow*;
+
+// Message numbers the game uses.
+constexpr uint32_t kMsgNull = 0x0000;
+constexpr uint32_t kMsgCreate = 0x0001;
+constexpr uint32_t kMsgDestroy = 0x0002;
+constexpr uint32_t kMsgClose = 0x0010;
+constexpr uint32_t kMsgKeyDown = 0x0100;
+constexpr uint32_t kMsgApp = 0x8000;
+constexpr uint32_t kMsgQuit = 0x0012;
+
+// Virtual-key codes carried by kMsgKeyDown.
+constexpr uintptr_t kKeyEnter = 0x0D;
+constexpr uintptr_t kKeyEscape = 0x1B;
+constexpr uintptr_t kKeySpace = 0x20;
+constexpr uintptr_t kKeyLeft = 0x25;
+constexpr uintptr_t kKeyUp = 0x26;
+constexpr uintptr_t kKeyRight = 0x27;
+constexpr uintptr_t kKeyDown = 0x28;
+constexpr uintptr_t kKeyF1 = 0x70;
+constexpr uintptr_t kKeyF2 = 0x71;
+constexpr uintptr_t kKeyF3 = 0x72;
+// Keys without a code of their own; they still reach the window procedure.
+constexpr uintptr_t kKeyOther = 0xFF;
+
+struct Message {
+    WindowHandle window = nullptr;
+    uint32_t message = kMsgNull;
+    uintptr_t wParam = 0;
+    intptr_t lParam = 0;
+};
+
+using WindowProcedure = intptr_t (*)(WindowHandle, uint32_t, uintptr_t, intptr_t);
+
+struct WindowDescription {
+    std::string title;
+    int x = 0, y = 0, width = 0, height = 0;
+    WindowProcedure procedure = nullptr;
+    bool openGL = false;  // the window will carry a graphics device
+};
+
+// Primary screen size in pixels, {0, 0} when there is no display.
+struct ScreenSize {
+    int width = 0, height = 0;
+};
+ScreenSize primaryScreenSize();
+
+// Creates and shows a borderless window; the procedure receives kMsgCreate
+// before this returns. Returns null when no window can be made.
+WindowHandle createWindow(const WindowDescription& description);
+// Destroys the window (kMsgDestroy reaches its procedure). No effect on a
+// window already destroyed or on null.
+void destroyWindow(WindowHandle window);
+bool windowExists(WindowHandle window);
+
+// Takes at most one pending message for `window` (null: any window), never
+// waiting. Returns false when there was none.
+bool peekMessage(Message& out, WindowHandle window);
+// Waits for a message for any window, at most `timeoutMs`. Returns false
+// on timeout.
+bool waitMessage(Message& out, uint32_t timeoutMs);
+void translateMessage(const Message& message);
+intptr_t dispatchMessage(const Message& message);
+// What happens to a message the window procedure leaves alone: kMsgClose
+// destroys the window, everything else is ignored.
+intptr_t defaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                intptr_t lParam);
+// Queues a message for the window's procedure; safe from any thread.
+// Posted messages carry no lParam.
+void postMessage(WindowHandle window, uint32_t message, uintptr_t wParam);
+// Queues kMsgQuit (no window) with the exit code as wParam.
+void postQuitMessage(int exitCode);
+
+// Window icons from an icon file at the given size; false when it cannot be read.
+bool setWindowIconFromFile(WindowHandle window, const std::string& fileName, int size,
+                           bool large);
+
+}  // namespace platform

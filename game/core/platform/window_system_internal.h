@@ -1,0 +1,15 @@
+#pragma once
+// Shared between the platform pieces that need the SDL window behind a handle
+// (the graphics device makes its GL context on it).
+
+#include <SDL2/SDL.h>
+
+#include "core/platform/window_system.h"
+
+namespace platform {
+
+SDL_Window* sdlWindowOf(WindowHandle window);
+// Starts SDL's video subsystem once; false when there is no display.
+bool ensureVideo();
+
+}  // namespace platform

@@ -1,0 +1,114 @@
+#include "core/window_input.h"
+
+#include "audio/music.h"
+#include "core/game_world.h"
+#include "core/platform/message_box.h"
+#include "effects/particle_emitters.h"
+#include "gameplay/level_files.h"
+
+namespace {
+
+void loadWindowIcons(platform::WindowHandle window) {
+    if (!platform::setWindowIconFromFile(window, "Icon.ico", 64, /*large=*/true)) {
+        platform::showMessageBox({window, "Error", "Could not load large icon!",
+                                  platform::MessageBoxIcon::Error});
+    }
+    if (!platform::setWindowIconFromFile(window, "Icon.ico", 32, /*large=*/false)) {
+        platform::showMessageBox({window, "Error", "Could not load small icon!",
+                                  platform::MessageBoxIcon::Error});
+    }
+}
+
+// Launches a rocket from the lowest free slot when a bomb is held.
+void fireRocket() {
+    if (world.bombs <= 0) return;
+    for (int slot = 0; slot < kRocketSlots; ++slot) {
+        if (world.rocketActive[slot] != 0) continue;
+        world.bombs -= 1;
+        world.rocketActive[slot] = 1;
+        world.rocketX[slot] = static_cast<int32_t>(world.shipX);
+        world.rocketZ[slot] = static_cast<int32_t>(static_cast<double>(world.shipZ) + 90.0);
+        return;
+    }
+}
+
+void startNewGame() {
+    world.shipZ = 0.0f;
+    world.mode = GameMode::Playing;
+    world.shipX = 0.0f;
+    world.level = 0;
+    world.roll = 0.0f;
+    loadLevel();
+    stopAllEmitters();
+}
+
+void handleMenuKey(uintptr_t key) {
+    switch (key) {
+        case platform::kKeyF1: startNewGame(); break;
+        case platform::kKeyF2:
+            world.mode = GameMode::Playing;
+            if (world.level < kLastLevel) stopAllEmitters();
+            break;
+        case platform::kKeyF3:
+            world.mode = GameMode::Quit;
+            stopAllEmitters();
+            break;
+        default: break;
+    }
+}
+
+void handleKey(uintptr_t key) {
+    // Keys that come before start-up loading has run change nothing: leaving
+    // Loading would skip the loading itself.
+    if (world.mode == GameMode::Loading) return;
+    if (world.mode == GameMode::TheEnd) {
+        world.mode = GameMode::Quit;
+        return;
+    }
+    if (key == platform::kKeySpace) fireRocket();
+    if (key == platform::kKeyEscape &&
+        (world.mode == GameMode::Menu || world.mode == GameMode::Playing ||
+         world.mode == GameMode::GameOver || world.mode == GameMode::LevelTransition)) {
+        world.mode = GameMode::Menu;
+        return;
+    }
+    switch (world.mode) {
+        case GameMode::GameOver:
+            if (key == platform::kKeyEnter) world.mode = GameMode::Menu;
+            break;
+        case GameMode::Playing:
+            if (key == platform::kKeyRight) world.steerCommand = "right";
+            if (key == platform::kKeyLeft) world.steerCommand = "left";
+            break;
+        case GameMode::Menu: handleMenuKey(key); break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+platform::WindowHandle createGameWindow(int width, int height) {
+    platform::WindowDescription description;
+    description.title = "Vorlune by Tamsk";
+    description.x = 0;
+    description.y = 0;
+    description.width = width;
+    description.height = height;
+    description.procedure = windowProc;
+    description.openGL = true;
+    return platform::createWindow(description);
+}
+
+intptr_t windowProc(platform::WindowHandle window, uint32_t message, uintptr_t wParam,
+                    intptr_t lParam) {
+    switch (message) {
+        case platform::kMsgCreate: loadWindowIcons(window); break;
+        case kMusicNotification:
+            if (world.mediaEvent != nullptr) onMusicEvent();
+            break;
+        case platform::kMsgKeyDown: handleKey(wParam); break;
+        case platform::kMsgClose: world.mode = GameMode::Quit; break;
+        default: break;
+    }
+    return platform::defaultWindowProcedure(window, message, wParam, lParam);
+}

@@ -1,0 +1,43 @@
+#pragma once
+// Point-sprite bursts: a fixed number of particles born together, each moving
+// by its own constant velocity once per frame, drawn additively.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "scene/platform/graphics_device.h"
+#include "scene/platform/math3d.h"
+
+struct Particle {
+    Vec3 position;
+    Vec3 velocity;  // world units per frame
+    uint32_t color = 0;
+    uint8_t alive = 0;
+    uint32_t birthTime = 0;
+};
+
+struct ParticleEmitter {
+    platform::GraphicsDevice* device = nullptr;
+    platform::PointBuffer* vertexBuffer = nullptr;
+    platform::Texture* texture = nullptr;
+    std::vector<Particle> particles;
+    int32_t particleCount = 0;
+    uint8_t active = 0;
+};
+
+enum VelocityMode : int32_t { RandomAroundBase = 0, Random = 1, Fixed = 2 };
+
+// The live emitters, in creation order.
+struct EmitterList {
+    std::vector<ParticleEmitter*> entries;
+};
+
+EmitterList* createEmitterList();
+bool createEmitter(int32_t count, const std::string& textureFile, const Vec3& position,
+                   const Vec3& velocity, int32_t velocityMode, uint32_t color);
+void updateEmitters();
+void drawEmitters();
+void expireParticles();
+void stopAllEmitters();
+void destroyEmitterList();

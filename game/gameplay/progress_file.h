@@ -1,0 +1,5 @@
+#pragma once
+// The saved level in "Data.vrp".
+
+void saveProgress();
+bool loadProgress();

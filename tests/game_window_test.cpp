@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/game_world.h"
+#include "core/main_loop.h"
+#include "core/startup.h"
+#include "core/window_input.h"
+#include "effects/particle_emitters.h"
+#include "gl_test_window.h"
+#include "message_recorder.h"
+#include "scene/graphics_setup.h"
+#include "temp_folder.h"
+#include "world_reset.h"
+
+namespace {
+
+constexpr uint32_t kClearColor = 0xFF00FFE6;
+
+struct InkBox {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+    int pixels = 0;
+    int darkestGreen = 255;
+};
+
+// Where the frame differs from the clear colour.
+InkBox inkIn(const std::vector<uint32_t>& frame, int width, int height) {
+    InkBox box;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = frame[static_cast<size_t>(y) * width + x];
+            if (p == kClearColor) continue;
+            ++box.pixels;
+            box.left = std::min(box.left, x);
+            box.top = std::min(box.top, y);
+            box.right = std::max(box.right, x);
+            box.bottom = std::max(box.bottom, y);
+            box.darkestGreen = std::min(box.darkestGreen, rgbOf(p).g);
+        }
+    }
+    return box;
+}
+
+class GameWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetWorld();
+        ASSERT_GT(world.screenWidth, 0) << "no display";
+        platform::setFrameCapture(true);
+    }
+    void TearDown() override {
+        platform::destroyWindow(window);
+        shutdownGame();
+        platform::setFrameCapture(false);
+        resetWorld();
+    }
+
+    TempWorkingFolder folder;
+    MessageRecorder messages;
+    platform::WindowHandle window = nullptr;
+};
+
+TEST_F(GameWindow, CoversTheScreenAndWarnsOfAMissingIcon) {
+    window = createGameWindow(world.screenWidth, world.screenHeight);
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(messages.boxes.size(), 2u);
+    EXPECT_EQ(messages.boxes[0].caption, "Error");
+    EXPECT_EQ(messages.boxes[0].text, "Could not load large icon!");
+    EXPECT_EQ(messages.boxes[0].owner, window);
+    EXPECT_EQ(messages.boxes[1].text, "Could not load small icon!");
+}
+
+TEST_F(GameWindow, TakesItsIconsFromTheIconFile) {
+    folder.copyFromGame("Icon.ico");
+    window = createGameWindow(world.screenWidth, world.screenHeight);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(messages.boxes.empty());
+}
+
+TEST_F(GameWindow, StartUpShowsTheLoadingScreenThenTheMenu) {
+    folder.copyFromGame("Icon.ico");
+    window = createGameWindow(world.screenWidth, world.screenHeight);
+    ASSERT_TRUE(loadGame(window));
+    EXPECT_EQ(world.mode, GameMode::Menu);
+    EXPECT_TRUE(messages.boxes.empty());
+    ASSERT_NE(world.device, nullptr);
+    ASSERT_NE(world.largeFont, nullptr);
+    EXPECT_EQ(world.smallTextRect, (Rect{2, 5, world.screenWidth - 2, world.screenHeight - 5}));
+    EXPECT_EQ(world.largeTextRect, (Rect{250, 100, world.screenWidth - 2, world.screenHeight - 5}));
+    EXPECT_EQ(world.light.direction, (Vec3{0, 0, -1}));
+    EXPECT_EQ(world.device->renderState(platform::RenderState::Ambient), 0xFF969696u);
+    EXPECT_EQ(world.device->renderState(platform::RenderState::CullMode), platform::kCullNone);
+    ASSERT_NE(world.emitters, nullptr);
+    EXPECT_TRUE(world.emitters->entries.empty());
+
+    // The one frame presented so far: "Loading, please wait..." in the large
+    // font, black at alpha 225, from the large rectangle's top left.
+    const auto& frame = world.device->lastPresentedFrame();
+    ASSERT_EQ(frame.size(), static_cast<size_t>(world.screenWidth) * world.screenHeight);
+    const InkBox ink = inkIn(frame, world.screenWidth, world.screenHeight);
+    ASSERT_GT(ink.pixels, 500);
+    EXPECT_GE(ink.left, 250);
+    EXPECT_LE(ink.left, 256);
+    EXPECT_GE(ink.top, 100);
+    EXPECT_LE(ink.bottom, 100 + 42);  // one line of a 40-pixel font
+    EXPECT_GT(ink.right - ink.left, 300);
+    EXPECT_LT(ink.right - ink.left, 520);
+    // Solid glyph cores: the clear colour's 255 green darkened to 255 x 30/255.
+    EXPECT_NEAR(ink.darkestGreen, 30, 3);
+}
+
+TEST_F(GameWindow, MenuFrameDrawsItsTextsInTheirPlaces) {
+    folder.copyFromGame("Icon.ico");
+    window = createGameWindow(world.screenWidth, world.screenHeight);
+    ASSERT_TRUE(loadGame(window));
+    MainLoop loop{window, false};
+    ASSERT_TRUE(runLoopPass(loop));
+    EXPECT_EQ(world.smallTextRect.left, 2);
+    EXPECT_EQ(world.smallTextRect.top, 5);
+    const auto& frame = world.device->lastPresentedFrame();
+    const int width = world.screenWidth;
+    // Count ink per text line band: "FPS: 60" top left, the title at 100, the
+    // three entries at 200, 250 and 300.
+    auto inkBetween = [&](int top, int bottom, int left, int right) {
+        int count = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                count += frame[static_cast<size_t>(y) * width + x] != kClearColor;
+        return count;
+    };
+    EXPECT_GT(inkBetween(5, 25, 2, 100), 50);
+    EXPECT_GT(inkBetween(100, 145, 250, 450), 300);
+    EXPECT_GT(inkBetween(200, 222, 250, 400), 100);
+    EXPECT_GT(inkBetween(250, 272, 250, 400), 100);
+    EXPECT_GT(inkBetween(300, 322, 250, 400), 100);
+    EXPECT_EQ(inkBetween(150, 195, 250, 600), 0);
+    EXPECT_EQ(inkBetween(340, 400, 0, width), 0);
+}
+
+}  // namespace
