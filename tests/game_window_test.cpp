@@ -138,3 +138,23 @@ TEST_F(GameWindow, MenuFrameDrawsItsTextsInTheirPlaces) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GameWindow, CameraMatricesReachTheDevice) {
+    folder.copyFromGame("Icon.ico");
+    window = createGameWindow(world.screenWidth, world.screenHeight);
+    ASSERT_TRUE(loadGame(window));
+    world.cameraEye = {0, 60, -830};
+    world.cameraTarget = {0, 35, -910};
+    setupCamera();
+    const Matrix view = matrixLookAtLH({0, 60, -830}, {0, 35, -910}, {0, 1, 0});
+    EXPECT_EQ(world.view, view);
+    EXPECT_EQ(world.device->getTransform(platform::TransformType::View), view);
+    // Aspect 1 whatever the screen's shape.
+    const Matrix projection = matrixPerspectiveFovLH(0.78539819f, 1.0f, 1.0f, 1000.0f);
+    EXPECT_EQ(world.projection, projection);
+    EXPECT_EQ(world.device->getTransform(platform::TransformType::Projection), projection);
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+# Shared steps of the whole-game tests: run the real Game from a copy of the
+# game folder under the test's X server, drive it with keys, look at it.
+# Needs DISPLAY (the test runner starts Xvfb), xdotool, wmctrl, ImageMagick.
+
+set -euo pipefail
+
+readonly WINDOW_TITLE="Vorlune by Tamsk"
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# A private copy of the game folder, removed when the test ends.
+make_game_folder() {
+  local dist=$1
+  GAME_DIR=$(mktemp -d /tmp/vorlune-e2e-XXXXXX)
+  cp -a "$dist"/. "$GAME_DIR"/
+  trap cleanup EXIT
+}
+
+cleanup() {
+  [[ -n "${GAME_PID:-}" ]] && kill "$GAME_PID" 2>/dev/null || true
+  [[ -n "${WM_PID:-}" ]] && kill "$WM_PID" 2>/dev/null || true
+  [[ -n "${GAME_DIR:-}" ]] && rm -rf "$GAME_DIR"
+}
+
+start_window_manager() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  WM_PID=$!
+  sleep 0.5
+}
+
+start_game() {
+  (cd "$GAME_DIR" && exec ./Game) >"$GAME_DIR/game.log" 2>&1 &
+  GAME_PID=$!
+  GAME_WINDOW=""
+  for _ in $(seq 1 100); do
+    GAME_WINDOW=$(xdotool search --name "^${WINDOW_TITLE}\$" 2>/dev/null | head -n 1 || true)
+    [[ -n "$GAME_WINDOW" ]] && break
+    kill -0 "$GAME_PID" 2>/dev/null || fail "Game exited before its window appeared: $(cat "$GAME_DIR/game.log")"
+    sleep 0.1
+  done
+  [[ -n "$GAME_WINDOW" ]] || fail "no window titled '$WINDOW_TITLE'"
+}
+
+press() {
+  xdotool key --window "$GAME_WINDOW" "$@"
+}
+
+# Waits up to $1 seconds for the game to end; sets GAME_EXIT.
+wait_for_exit() {
+  local seconds=$1
+  for _ in $(seq 1 $((seconds * 10))); do
+    if ! kill -0 "$GAME_PID" 2>/dev/null; then
+      wait "$GAME_PID" && GAME_EXIT=0 || GAME_EXIT=$?
+      GAME_PID=""
+      return 0
+    fi
+    sleep 0.1
+  done
+  fail "Game still running after ${seconds}s"
+}
+
+screenshot() {
+  import -window root "$1"
+}
+
+# Prints the colour of one pixel as rrggbb.
+pixel_at() {
+  convert "$1" -format "%[hex:p{$2,$3}]" info: | tr 'A-F' 'a-f' | cut -c1-6
+}
+
+# Percentage of the screen holding exactly the colour rrggbb.
+share_of_colour() {
+  local image=$1 colour=$2
+  convert "$image" -fill black +opaque "#$colour" -fill white -opaque "#$colour" \
+    -colorspace gray -format "%[fx:round(100*mean)]" info:
+}

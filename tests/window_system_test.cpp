@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <SDL2/SDL.h>
+
+#include <thread>
+
+#include "core/platform/window_system.h"
+#include "core/platform/window_system_internal.h"
+
+namespace {
+
+using platform::Message;
+
+struct Seen {
+    std::vector<Message> messages;
+};
+Seen* seen = nullptr;
+
+intptr_t recordingProcedure(platform::WindowHandle window, uint32_t message, uintptr_t wParam,
+                            intptr_t lParam) {
+    if (seen != nullptr) seen->messages.push_back({window, message, wParam, lParam});
+    return platform::defaultWindowProcedure(window, message, wParam, lParam);
+}
+
+class WindowSystem : public ::testing::Test {
+protected:
+    void SetUp() override {
+        seen = &record;
+        platform::WindowDescription description;
+        description.title = "messages";
+        description.width = 64;
+        description.height = 64;
+        description.procedure = recordingProcedure;
+        window = platform::createWindow(description);
+        ASSERT_NE(window, nullptr);
+        drain();
+        record.messages.clear();
+    }
+    void TearDown() override {
+        platform::destroyWindow(window);
+        drain();
+        seen = nullptr;
+    }
+
+    void drain() {
+        SDL_PumpEvents();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+
+    void pushKey(SDL_Keycode key, bool repeat = false) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.windowID = SDL_GetWindowID(SDL_GetWindowFromID(1)) ? sdlId() : 0;
+        event.key.repeat = repeat ? 1 : 0;
+        event.key.keysym.sym = key;
+        SDL_PushEvent(&event);
+    }
+
+    uint32_t sdlId() { return SDL_GetWindowID(platform::sdlWindowOf(window)); }
+
+    // The window system may still be telling SDL about the new window (shown,
+    // exposed...); those events give no message, so skip past them.
+    bool peek(Message& out) {
+        for (int attempt = 0; attempt < 32; ++attempt) {
+            if (platform::peekMessage(out, window)) return true;
+            SDL_PumpEvents();
+            if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0)
+                return false;
+        }
+        return false;
+    }
+
+    Seen record;
+    platform::WindowHandle window = nullptr;
+};
+
+TEST_F(WindowSystem, CreationReachesTheProcedureBeforeReturning) {
+    Seen local;
+    seen = &local;
+    platform::WindowDescription description;
+    description.width = description.height = 32;
+    description.procedure = recordingProcedure;
+    platform::WindowHandle other = platform::createWindow(description);
+    ASSERT_FALSE(local.messages.empty());
+    EXPECT_EQ(local.messages.front().message, platform::kMsgCreate);
+    EXPECT_EQ(local.messages.front().window, other);
+    platform::destroyWindow(other);
+    EXPECT_EQ(local.messages.back().message, platform::kMsgDestroy);
+    EXPECT_FALSE(platform::windowExists(other));
+    platform::destroyWindow(other);  // a second time does nothing
+    seen = &record;
+}
+
+TEST_F(WindowSystem, KeysArriveAsVirtualKeyCodes) {
+    const std::pair<SDL_Keycode, uintptr_t> keys[] = {
+        {SDLK_SPACE, 0x20},  {SDLK_ESCAPE, 0x1B}, {SDLK_RETURN, 0x0D}, {SDLK_KP_ENTER, 0x0D},
+        {SDLK_LEFT, 0x25},   {SDLK_RIGHT, 0x27},  {SDLK_F1, 0x70},     {SDLK_F2, 0x71},
+        {SDLK_F3, 0x72},     {SDLK_a, 'A'},       {SDLK_z, 'Z'},       {SDLK_7, '7'},
+        {SDLK_F12, 0x7B},    {SDLK_MENU, platform::kKeyOther}};
+    for (const auto& [key, code] : keys) {
+        pushKey(key);
+        Message message;
+        ASSERT_TRUE(peek(message)) << key;
+        EXPECT_EQ(message.message, platform::kMsgKeyDown);
+        EXPECT_EQ(message.wParam, code) << key;
+        EXPECT_EQ(message.window, window);
+    }
+}
+
+TEST_F(WindowSystem, OnePeekTakesOneEventAndHeldKeysRepeat) {
+    pushKey(SDLK_SPACE);
+    pushKey(SDLK_SPACE, /*repeat=*/true);
+    Message first, second, none;
+    ASSERT_TRUE(peek(first));
+    ASSERT_TRUE(peek(second));
+    EXPECT_EQ(first.lParam & (intptr_t{1} << 30), 0);
+    EXPECT_NE(second.lParam & (intptr_t{1} << 30), 0);
+    EXPECT_FALSE(peek(none));
+}
+
+TEST_F(WindowSystem, DispatchRunsTheProcedureAndCloseDestroysTheWindow) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = SDL_WINDOWEVENT_CLOSE;
+    event.window.windowID = sdlId();
+    SDL_PushEvent(&event);
+    Message message;
+    ASSERT_TRUE(peek(message));
+    EXPECT_EQ(message.message, platform::kMsgClose);
+    platform::dispatchMessage(message);
+    ASSERT_GE(record.messages.size(), 2u);
+    EXPECT_EQ(record.messages[0].message, platform::kMsgClose);
+    EXPECT_EQ(record.messages[1].message, platform::kMsgDestroy);
+    EXPECT_FALSE(platform::windowExists(window));
+    // Messages for a window that is gone reach nobody.
+    EXPECT_EQ(platform::dispatchMessage(message), 0);
+}
+
+TEST_F(WindowSystem, QuitRequestBecomesCloseForTheWindow) {
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+    Message message;
+    ASSERT_TRUE(peek(message));
+    EXPECT_EQ(message.message, platform::kMsgClose);
+    EXPECT_EQ(message.window, window);
+}
+
+TEST_F(WindowSystem, MessagesPostedFromAnotherThreadArrive) {
+    std::thread poster([this] { platform::postMessage(window, platform::kMsgApp + 1, 42); });
+    poster.join();
+    Message message;
+    ASSERT_TRUE(peek(message));
+    EXPECT_EQ(message.message, platform::kMsgApp + 1);
+    EXPECT_EQ(message.wParam, 42u);
+    EXPECT_EQ(message.window, window);
+}
+
+TEST_F(WindowSystem, WaitingEndsWithinItsBoundWhenNothingComes) {
+    Message message;
+    const uint32_t start = SDL_GetTicks();
+    EXPECT_FALSE(platform::waitMessage(message, 50));
+    EXPECT_GE(SDL_GetTicks() - start, 45u);
+    platform::postQuitMessage(3);
+    ASSERT_TRUE(platform::waitMessage(message, 1000));
+    EXPECT_EQ(message.message, platform::kMsgQuit);
+    EXPECT_EQ(message.wParam, 3u);
+}
+
+}  // namespace
