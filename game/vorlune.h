@@ -19,6 +19,8 @@
 #include "gameplay/progress_file.h"
 #include "gameplay/rocks_and_rockets.h"
 #include "scene/graphics_setup.h"
+#include "scene/meshmanager.h"
+#include "scene/platform/texture_file.h"
 #include "scene/platform/font.h"
 #include "scene/platform/graphics_device.h"
 #include "scene/platform/math3d.h"

@@ -5,13 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "scene/meshmanager.h"
 #include "scene/platform/font.h"
 #include "scene/platform/graphics_device.h"
 #include "scene/platform/math3d.h"
 
-class SceneObject;
-class MeshResource;
-struct MaterialBuffer;
 struct EmitterList;
 struct MusicGraph;
 struct MusicControl;

@@ -1,0 +1,32 @@
+#include "scene/platform/texture_file.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_image.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace platform {
+
+Texture* loadTextureFile(GraphicsDevice& device, const std::string& fileName) {
+    SDL_Surface* loaded = IMG_Load(fileName.c_str());
+    if (loaded == nullptr) return nullptr;
+    // Decoders hand back many pixel layouts; the device takes R, G, B, A bytes.
+    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
+    SDL_FreeSurface(loaded);
+    if (rgba == nullptr) return nullptr;
+    Texture* texture = nullptr;
+    if (SDL_LockSurface(rgba) == 0) {
+        std::vector<uint8_t> rows(static_cast<size_t>(rgba->w) * rgba->h * 4);
+        for (int y = 0; y < rgba->h; ++y) {
+            const auto* source = static_cast<const uint8_t*>(rgba->pixels) + y * rgba->pitch;
+            std::copy(source, source + rgba->w * 4, rows.begin() + static_cast<ptrdiff_t>(y) * rgba->w * 4);
+        }
+        SDL_UnlockSurface(rgba);
+        texture = device.createTexture(rgba->w, rgba->h, rows.data());
+    }
+    SDL_FreeSurface(rgba);
+    return texture;
+}
+
+}  // namespace platform
