@@ -12,34 +12,28 @@
 #include "gameplay/level_files.h"
 #include "gameplay/progress_file.h"
 #include "gameplay/rocks_and_rockets.h"
+#include "scene/meshmanager.h"
 #include "scene/sky_dome.h"
+#include "core/game_world.h"
 
-void startMusic(platform::WindowHandle) {}
-void onMusicEvent() {}
-void playExplosionSound() {}
 
-bool createEmitter(int32_t, const std::string&, const Vec3&, const Vec3&, int32_t, uint32_t) {
-    return false;
-}
-void updateEmitters() {}
-void drawEmitters() {}
-void expireParticles() {}
-bool spawnExplosion() { return false; }
-void spawnSmallExplosion() {}
 
-void loadLevel() {}
-void loadPickups() {}
-void saveProgress() {}
-bool loadProgress() { return true; }
-void applySteering() {}
-void playingFrame() {}
-bool boxesOverlap(const SceneObject&, const SceneObject&) { return false; }
-void applyImpactRules() {}
-void drawRocksAndPickups() {}
-void moveAndDrawRockets() {}
 
 void drawSkyDome() {}
 
 void gameOverFrame() {}
 void levelTransitionFrame() {}
 void theEndFrame() {}
+
+MeshResource::MeshResource(platform::GraphicsDevice* device) : device(device) {}
+void MeshResource::load(const char*) {}
+void MeshResource::draw() {}
+void MeshResource::release() {}
+SceneObject::SceneObject(MeshResource* resource)
+    : translation(matrixIdentity()),
+      scale(matrixIdentity()),
+      rotation(matrixIdentity()),
+      device(world.device),
+      meshResource(resource) {}
+bool SceneObject::computeLocalBox() { return false; }
+void SceneObject::updateWorldBox() {}

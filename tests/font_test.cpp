@@ -110,15 +110,16 @@ protected:
 // The layouts place text by cell height, so the cell must be what was asked.
 TEST_F(FontTest, CellHeightIsTheRequestedHeight) {
     for (int weight : {400, 700}) {
-        for (int height : {20, 40}) {
+        for (int height : {12, 16, 20, 24, 30, 40, 48}) {
             SCOPED_TRACE(testing::Message() << "height " << height << " weight " << weight);
             auto font = makeFont(height, weight);
             ASSERT_NE(font, nullptr);
-            font->drawText("Hg", {0, 0, 1000, 1000}, platform::kTextLeftTop, 0xff000000);
+            font->drawText("Hgjpqy", {0, 0, 1000, 1000}, platform::kTextLeftTop, 0xff000000);
             ASSERT_EQ(device.created.size(), 1u);
             EXPECT_EQ(device.created[0].height, height);
+            // Lines step by the cell plus the face's small line gap.
             EXPECT_GE(font->lineHeight(), height);
-            EXPECT_LE(font->lineHeight(), height + 1);
+            EXPECT_LE(font->lineHeight(), height + 1 + height / 20);
             font.reset();
             device = RecordingDevice();
         }

@@ -6,7 +6,10 @@
 #include "core/game_world.h"
 #include "core/window_input.h"
 #include "effects/particle_emitters.h"
+#include "temp_folder.h"
 #include "world_reset.h"
+
+#include <fstream>
 
 namespace {
 
@@ -25,9 +28,13 @@ protected:
     }
     void TearDown() override { world.emitters->entries.clear(); }
 
+    // A new game reads level 0; without its rock file the game goes to the end.
+    void provideLevelZero() { std::ofstream("Level0.vr") << "0\n35\n900\n"; }
+
     static void press(uintptr_t key) { windowProc(nullptr, kMsgKeyDown, key, 1); }
 
     ParticleEmitter emitter_;
+    TempWorkingFolder folder_;
 };
 
 struct KeyCase {
@@ -107,6 +114,7 @@ TEST_F(KeyTable, EveryModeAndKey) {
         {M::Loading, k::kKeyF3, M::Loading, ""},
         {M::Loading, kKeyA, M::Loading, ""},
     };
+    provideLevelZero();
     for (const KeyCase& c : cases) {
         SetUp();
         world.mode = c.mode;
@@ -170,6 +178,7 @@ TEST_F(KeyTable, NoRocketWithoutBombsOrWithAllSlotsInFlight) {
 }
 
 TEST_F(KeyTable, NewGameResetsOnlyTheShipAndLevel) {
+    provideLevelZero();
     world.mode = GameMode::Menu;
     world.level = 7;
     world.shipX = 30.0f;
@@ -190,6 +199,14 @@ TEST_F(KeyTable, NewGameResetsOnlyTheShipAndLevel) {
     EXPECT_EQ(world.rocketActive[1], 1);
     EXPECT_EQ(world.rocketZ[1], -40);
     EXPECT_EQ(emitter_.active, 0);  // running explosions are stopped
+}
+
+TEST_F(KeyTable, NewGameWithoutLevelZeroGoesToTheEnd) {
+    world.mode = GameMode::Menu;
+    world.level = 5;
+    press(platform::kKeyF1);
+    EXPECT_EQ(world.level, 0);
+    EXPECT_EQ(world.mode, GameMode::TheEnd);
 }
 
 TEST_F(KeyTable, ContinueStopsExplosionsOnlyBeforeTheLastLevel) {

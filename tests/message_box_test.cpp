@@ -65,7 +65,7 @@ protected:
 TEST_F(MessageBoxDeathTest, WithoutAnXServerTheBoxGoesToStderr) {
     EXPECT_EXIT(showWithoutDisplay("x11", {nullptr, "Error", "Could not load large icon!",
                                            MessageBoxIcon::Error}),
-                ::testing::ExitedWithCode(0), "^Error: Could not load large icon!\n$");
+                ::testing::ExitedWithCode(0), "(^|\n)Error: Could not load large icon!\n");
 }
 
 TEST_F(MessageBoxDeathTest, InvisibleVideoDriversCountAsNoDisplay) {
@@ -73,14 +73,14 @@ TEST_F(MessageBoxDeathTest, InvisibleVideoDriversCountAsNoDisplay) {
         SCOPED_TRACE(driver);
         EXPECT_EXIT(showWithoutDisplay(driver, {nullptr, "Error", "Could not load large icon!",
                                                 MessageBoxIcon::Error}),
-                    ::testing::ExitedWithCode(0), "^Error: Could not load large icon!\n$");
+                    ::testing::ExitedWithCode(0), "(^|\n)Error: Could not load large icon!\n");
     }
 }
 
 TEST_F(MessageBoxDeathTest, HebrewTextReachesStderrUnchanged) {
     EXPECT_EXIT(showWithoutDisplay("x11", {nullptr, kHebrewCaption, kHebrewText,
                                            MessageBoxIcon::Error}),
-                ::testing::ExitedWithCode(0), "^" + kHebrewCaption + ": " + kHebrewText + "\n$");
+                ::testing::ExitedWithCode(0), "(^|\n)" + kHebrewCaption + ": " + kHebrewText + "\n");
 }
 
 // ---------------------------------------------------------------- text direction
@@ -405,10 +405,14 @@ protected:
         event.key.keysym.sym = key;
         SDL_PushEvent(&event);
     }
+    // Everything queued. Polling would stop at SDL's end-of-poll marker,
+    // behind which events pushed after the box's last wait are queued.
     static std::vector<SDL_Event> drain() {
-        std::vector<SDL_Event> events;
-        SDL_Event event;
-        while (SDL_PollEvent(&event) != 0) events.push_back(event);
+        SDL_PumpEvents();
+        std::vector<SDL_Event> events(256);
+        const int got = SDL_PeepEvents(events.data(), static_cast<int>(events.size()),
+                                       SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+        events.resize(static_cast<size_t>(std::max(got, 0)));
         return events;
     }
     static int count(const std::vector<SDL_Event>& events, Uint32 type) {

@@ -4,6 +4,12 @@
 
 #include "core/platform/window_system.h"
 
+// Opens the audio device and starts "something.mp3" once, with its end
+// notified to `window`. Without an audio device nothing is created and the
+// game runs silently.
 void startMusic(platform::WindowHandle window);
 // Drains the music player's event queue; called for the music notification.
 void onMusicEvent();
+// Releases the music player's handles and then closes the audio device.
+// Safe when the music never started.
+void releaseMusic();

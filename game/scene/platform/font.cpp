@@ -43,20 +43,33 @@ std::string facePattern(const std::string& face, int weight) {
 // Picks the size whose cell (ascent plus descent) is `height` pixels, as the
 // game's layouts were made for. Whole point sizes step by more than a pixel
 // of cell height, so the resolution is varied instead: a size of `height`
-// points at d dpi is height * d / 72 pixels to the em. Among equally good
+// points at d dpi is height * d / 72 pixels to the em. The rendered lines
+// must be that tall too, which the rounded metrics alone do not promise: at
+// some sizes descenders hang a pixel below the cell. Among equally good
 // sizes the largest wins, the one whose letters fill the cell.
 bool fitCellHeight(TTF_Font* font, int height) {
-    int bestDpi = 0;
-    int bestError = INT_MAX;
+    constexpr const char* kProbe = "Hgjpqy";
+    int bestDpi = 0, bestError = INT_MAX;
+    int nearestDpi = 72, nearestError = INT_MAX;  // for heights no size comes near
     for (int dpi = 24; dpi <= 160; ++dpi) {
         if (TTF_SetFontSizeDPI(font, height, dpi, dpi) != 0) continue;
-        const int error = std::abs(TTF_FontHeight(font) - height);
+        const int cell = TTF_FontHeight(font);
+        if (std::abs(cell - height) < nearestError) {
+            nearestError = std::abs(cell - height);
+            nearestDpi = dpi;
+        }
+        if (cell < height - 1) continue;
+        if (cell > height + 1) break;  // it only grows from here
+        int probeWidth = 0, probeHeight = 0;
+        if (TTF_SizeUTF8(font, kProbe, &probeWidth, &probeHeight) != 0) continue;
+        const int error = std::max(std::abs(cell - height), std::abs(probeHeight - height));
         if (error <= bestError) {
             bestError = error;
             bestDpi = dpi;
         }
     }
-    return bestDpi != 0 && TTF_SetFontSizeDPI(font, height, bestDpi, bestDpi) == 0;
+    const int dpi = bestDpi != 0 ? bestDpi : nearestDpi;
+    return TTF_SetFontSizeDPI(font, height, dpi, dpi) == 0;
 }
 
 class TtfFont final : public Font {

@@ -1,0 +1,111 @@
+#include "audio/platform/audio_mixer.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_mixer.h>
+
+#include <atomic>
+
+namespace platform {
+
+struct MusicTrack {
+    Mix_Music* music = nullptr;
+};
+
+namespace {
+
+constexpr int kEffectChannel = 0;
+constexpr int kChunkSamples = 2048;
+
+enum class DeviceState { Closed, Open, Unavailable };
+DeviceState deviceState = DeviceState::Closed;
+
+// The sound on the effect channel; kept until it is cut off or the device closes.
+Mix_Chunk* effectSound = nullptr;
+
+// Read on the mixer's thread when a track ends.
+std::atomic<WindowHandle> endWindow{nullptr};
+std::atomic<uint32_t> endMessage{0};
+std::atomic<uintptr_t> endWParam{0};
+
+void SDLCALL onMusicFinished() {
+    // Runs inside the mixer with its lock held: posting is all it may do.
+    if (WindowHandle window = endWindow.load()) {
+        postMessage(window, endMessage.load(), endWParam.load());
+    }
+}
+
+void freeEffectSound() {
+    if (effectSound == nullptr) return;
+    Mix_HaltChannel(kEffectChannel);
+    Mix_FreeChunk(effectSound);
+    effectSound = nullptr;
+}
+
+}  // namespace
+
+bool openAudio() {
+    if (deviceState != DeviceState::Closed) return deviceState == DeviceState::Open;
+    deviceState = DeviceState::Unavailable;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    Mix_Init(MIX_INIT_MP3);
+    if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, kChunkSamples) != 0) {
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    Mix_HookMusicFinished(onMusicFinished);
+    deviceState = DeviceState::Open;
+    return true;
+}
+
+bool audioOpen() { return deviceState == DeviceState::Open; }
+
+void closeAudio() {
+    if (deviceState == DeviceState::Open) {
+        setMusicEndNotification(nullptr, 0, 0);
+        Mix_HookMusicFinished(nullptr);
+        freeEffectSound();
+        Mix_CloseAudio();
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    deviceState = DeviceState::Closed;
+}
+
+MusicTrack* loadMusicTrack(const std::string& fileName) {
+    if (!audioOpen()) return nullptr;
+    Mix_Music* music = Mix_LoadMUS(fileName.c_str());
+    if (music == nullptr) return nullptr;
+    return new MusicTrack{music};
+}
+
+void freeMusicTrack(MusicTrack* track) {
+    if (track == nullptr) return;
+    // Freeing stops the track first if it is still playing.
+    Mix_FreeMusic(track->music);
+    delete track;
+}
+
+bool playMusicTrackOnce(MusicTrack* track) {
+    if (track == nullptr || !audioOpen()) return false;
+    return Mix_PlayMusic(track->music, 0) == 0;
+}
+
+bool musicTrackPlaying() { return audioOpen() && Mix_PlayingMusic() != 0; }
+
+void setMusicEndNotification(WindowHandle window, uint32_t message, uintptr_t wParam) {
+    endWindow.store(nullptr);
+    endMessage.store(message);
+    endWParam.store(wParam);
+    endWindow.store(window);
+}
+
+void playSoundFile(const std::string& fileName) {
+    if (!openAudio()) return;
+    freeEffectSound();
+    effectSound = Mix_LoadWAV(fileName.c_str());
+    if (effectSound == nullptr) return;
+    Mix_PlayChannel(kEffectChannel, effectSound, 0);
+}
+
+}  // namespace platform

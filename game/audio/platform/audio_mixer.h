@@ -1,0 +1,39 @@
+#pragma once
+// What the game asks of the sound mixer: one music track played once at a
+// time with a notification when it ends, and sound files started on one fixed
+// channel. Built on SDL2_mixer; game code never sees an SDL type. Every
+// operation is silent and harmless when there is no audio device.
+
+#include <cstdint>
+#include <string>
+
+#include "core/platform/window_system.h"
+
+namespace platform {
+
+// Opens the audio device once; false when there is none. A failed attempt is
+// not retried until closeAudio, so a machine without sound pays for it once.
+bool openAudio();
+bool audioOpen();
+// Stops everything, frees the sound effect and closes the device.
+void closeAudio();
+
+// A decoded music file; null when the file is missing or unreadable or the
+// device is not open.
+struct MusicTrack;
+MusicTrack* loadMusicTrack(const std::string& fileName);
+void freeMusicTrack(MusicTrack* track);
+// Plays the track once from its beginning; false when it cannot start.
+bool playMusicTrackOnce(MusicTrack* track);
+bool musicTrackPlaying();
+
+// From now on every end of a music track posts `message` with `wParam` to
+// `window`. That happens on the mixer's own thread, which does nothing else
+// for it; the game handles the message on its thread. Null stops it.
+void setMusicEndNotification(WindowHandle window, uint32_t message, uintptr_t wParam);
+
+// Starts the sound file on the effect channel without waiting, cutting off
+// whatever that channel still plays. Opens the device when needed.
+void playSoundFile(const std::string& fileName);
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+#include "core/game_world.h"
+#include "gameplay/flight.h"
+
+namespace {
+
+constexpr float kLaneLimit = 30.0f;
+constexpr float kBankStep = 0.008726646f;  // half a degree per sideways step
+
+}  // namespace
+
+void applySteering() {
+    if (world.steerCommand == "right" && world.shipX > -kLaneLimit) {
+        world.shipX = world.shipX - 1.0f;
+        world.roll = world.roll + kBankStep;
+        if (world.shipX == 0.0f) world.steerCommand.clear();
+    } else if (world.steerCommand == "left" && world.shipX < kLaneLimit) {
+        world.shipX = world.shipX + 1.0f;
+        world.roll = world.roll - kBankStep;
+        if (world.shipX == 0.0f) world.steerCommand.clear();
+    }
+    // At a resting place the bank levels out by a thirtieth per frame.
+    const bool resting =
+        world.shipX == 0.0f || world.shipX == kLaneLimit || world.shipX == -kLaneLimit;
+    if (world.roll != 0.0f && resting) world.roll = world.roll - world.roll / 30;
+}
