@@ -19,21 +19,5 @@
 
 
 
-void drawSkyDome() {}
 
-void gameOverFrame() {}
-void levelTransitionFrame() {}
-void theEndFrame() {}
 
-MeshResource::MeshResource(platform::GraphicsDevice* device) : device(device) {}
-void MeshResource::load(const char*) {}
-void MeshResource::draw() {}
-void MeshResource::release() {}
-SceneObject::SceneObject(MeshResource* resource)
-    : translation(matrixIdentity()),
-      scale(matrixIdentity()),
-      rotation(matrixIdentity()),
-      device(world.device),
-      meshResource(resource) {}
-bool SceneObject::computeLocalBox() { return false; }
-void SceneObject::updateWorldBox() {}

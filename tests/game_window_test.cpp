@@ -78,7 +78,7 @@ TEST_F(GameWindow, TakesItsIconsFromTheIconFile) {
 }
 
 TEST_F(GameWindow, StartUpShowsTheLoadingScreenThenTheMenu) {
-    folder.copyFromGame("Icon.ico");
+    folder.copyWholeGame();
     window = createGameWindow(world.screenWidth, world.screenHeight);
     ASSERT_TRUE(loadGame(window));
     EXPECT_EQ(world.mode, GameMode::Menu);
@@ -110,7 +110,7 @@ TEST_F(GameWindow, StartUpShowsTheLoadingScreenThenTheMenu) {
 }
 
 TEST_F(GameWindow, MenuFrameDrawsItsTextsInTheirPlaces) {
-    folder.copyFromGame("Icon.ico");
+    folder.copyWholeGame();
     window = createGameWindow(world.screenWidth, world.screenHeight);
     ASSERT_TRUE(loadGame(window));
     MainLoop loop{window, false};
@@ -142,7 +142,7 @@ TEST_F(GameWindow, MenuFrameDrawsItsTextsInTheirPlaces) {
 namespace {
 
 TEST_F(GameWindow, CameraMatricesReachTheDevice) {
-    folder.copyFromGame("Icon.ico");
+    folder.copyWholeGame();
     window = createGameWindow(world.screenWidth, world.screenHeight);
     ASSERT_TRUE(loadGame(window));
     world.cameraEye = {0, 60, -830};

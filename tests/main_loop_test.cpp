@@ -70,9 +70,10 @@ TEST_F(Pacing, QuitBeforeStartUpTouchesNothingThatDoesNotExist) {
     EXPECT_EQ(world.device, nullptr);
 }
 
-TEST_F(Pacing, EveryPassAfterStartUpIsOnePacedFrame) {
+TEST_F(Pacing, EveryPassAfterStartUpIsPaced) {
+    // Even the pass that ends the game paces before it ends.
     FakeClock clock(2000);
-    world.mode = GameMode::GameOver;
+    world.mode = GameMode::Quit;
     for (int pass = 0; pass < 5; ++pass) ASSERT_TRUE(runLoopPass(loop));
     EXPECT_EQ(world.lastFrameTime, 2000u + 4u * kFrameInterval);
 }

@@ -27,6 +27,17 @@ public:
                                    std::filesystem::copy_options::overwrite_existing);
     }
 
+    // Copies every content file of the assembled game folder here.
+    void copyWholeGame() const {
+        for (const auto& entry : std::filesystem::directory_iterator(VORLUNE_DIST_DIR)) {
+            if (!entry.is_regular_file()) continue;
+            const std::string name = entry.path().filename().string();
+            if (name == "Game" || name == "Updater") continue;
+            std::filesystem::copy_file(entry.path(), path_ / name,
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+    }
+
 private:
     std::filesystem::path previous_;
     std::filesystem::path path_;

@@ -1,7 +1,9 @@
 #include "core/startup.h"
 
+#include "audio/music.h"
 #include "core/game_world.h"
 #include "core/platform/message_box.h"
+#include "core/screen_frame.h"
 #include "effects/particle_emitters.h"
 #include "gameplay/level_files.h"
 #include "gameplay/progress_file.h"
@@ -10,7 +12,7 @@
 
 namespace {
 
-constexpr uint32_t kClearColor = 0xFF00FFE6;
+constexpr float kHalfTurn = 3.1415927f;
 
 void drawLoadingScreen() {
     platform::GraphicsDevice& device = *world.device;
@@ -19,6 +21,61 @@ void drawLoadingScreen() {
     drawText(world.largeFont, "Loading, please wait...", world.largeTextRect, kMenuTextColor);
     device.endScene();
     device.present();
+}
+
+MeshResource* loadedMesh(const char* fileName) {
+    auto* mesh = new MeshResource(world.device);
+    mesh->load(fileName);
+    return mesh;
+}
+
+// A failed load has told the player already; its objects stay with zero
+// boxes and draw nothing.
+void loadMeshes() {
+    world.rockMesh = new MeshResource(world.device);
+    world.shipMesh = new MeshResource(world.device);
+    world.skyDomeMesh = new MeshResource(world.device);
+    world.bombMesh = new MeshResource(world.device);
+    world.rockMesh->load("rock.x");
+    world.shipMesh->load("bigship.x");
+    world.skyDomeMesh->load("SkyDome.x");
+    world.bombMesh->load("BombS.x");
+    world.rocketMesh = loadedMesh("Rocket.x");
+}
+
+SceneObject* boxedObject(MeshResource* mesh) {
+    auto* object = new SceneObject(mesh);
+    object->computeLocalBox();
+    return object;
+}
+
+void createSceneObjects() {
+    world.ship = new SceneObject(world.shipMesh);
+    world.skyDome = new SceneObject(world.skyDomeMesh);
+    for (auto*& rock : world.rocks) rock = boxedObject(world.rockMesh);
+    for (int i = 0; i < kPickupSlots; ++i) {
+        world.pickups[i] = boxedObject(world.bombMesh);
+        world.pickupActive[i] = 0;
+        world.rockets[i] = boxedObject(world.rocketMesh);
+        world.rockets[i]->rotation = matrixRotationY(kHalfTurn);
+        world.rocketX[i] = 0;
+        world.rocketZ[i] = 0;
+        world.rocketActive[i] = 0;
+    }
+    world.ship->computeLocalBox();
+}
+
+void releaseMesh(MeshResource*& mesh) {
+    if (mesh == nullptr) return;
+    mesh->release();
+    delete mesh;
+    mesh = nullptr;
+}
+
+template <typename T>
+void deleteAndClear(T*& pointer) {
+    delete pointer;
+    pointer = nullptr;
 }
 
 }  // namespace
@@ -41,21 +98,34 @@ bool loadGame(platform::WindowHandle window) {
     createLargeFont();
     drawLoadingScreen();
 
-    // TODO(meshes): the five meshes and every scene object are made here.
-
+    loadMeshes();
+    createSceneObjects();
     loadLevel();
+    // The menu follows a successful start even when the level's rock file
+    // was missing.
     world.mode = GameMode::Menu;
     return true;
 }
 
 void shutdownGame() {
-    // Only what start-up created is released: the window may have been closed
+    // Only what was created is released: the window may have been closed
     // before start-up loading ever ran.
-    delete world.smallFont;
-    world.smallFont = nullptr;
-    delete world.largeFont;
-    world.largeFont = nullptr;
+    deleteAndClear(world.smallFont);
+    deleteAndClear(world.largeFont);
+    releaseMesh(world.shipMesh);
+    releaseMesh(world.rockMesh);
+    releaseMesh(world.skyDomeMesh);
+    releaseMesh(world.bombMesh);
+    releaseMesh(world.rocketMesh);
     if (world.emitters != nullptr) destroyEmitterList();
-    delete world.device;
-    world.device = nullptr;
+    deleteAndClear(world.materialBuffer);
+    deleteAndClear(world.device);
+    releaseMusic();
+
+    // The scene objects outlive nothing they point to.
+    deleteAndClear(world.ship);
+    deleteAndClear(world.skyDome);
+    for (auto*& rock : world.rocks) deleteAndClear(rock);
+    for (auto*& pickup : world.pickups) deleteAndClear(pickup);
+    for (auto*& rocket : world.rockets) deleteAndClear(rocket);
 }

@@ -164,7 +164,7 @@ bool showOnScreen(const MessageBoxRequest& request) {
         NoQuitOnLastWindowClose noQuit;
         shown = runBox(request, font.get(), kept);
     }
-    for (SDL_Event& event : kept) SDL_PushEvent(&event);
+
     return shown;
 }
 

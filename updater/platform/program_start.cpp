@@ -1,0 +1,42 @@
+#include "updater/platform/program_start.h"
+
+#include <signal.h>
+#include <spawn.h>
+
+#include <cstdio>
+#include <cstring>
+
+extern char** environ;
+
+namespace platform {
+
+StartedProgram startProgram(const std::string& path) {
+    StartedProgram program{path, 0};
+    posix_spawnattr_t attributes;
+    if (posix_spawnattr_init(&attributes) != 0) return program;
+    // The started program gets a clean signal state, whatever the launcher
+    // (or a library inside it) blocked or ignored.
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    std::string argument0 = path;
+    char* arguments[] = {argument0.data(), nullptr};
+    pid_t processId = 0;
+    // The C library reports a program that could not be executed (missing,
+    // not executable, not a program) here rather than in the child.
+    const int error = posix_spawn(&processId, path.c_str(), nullptr, &attributes, arguments, environ);
+    posix_spawnattr_destroy(&attributes);
+    if (error != 0) {
+        std::fprintf(stderr, "Updater: cannot start %s: %s\n", path.c_str(), std::strerror(error));
+        return program;
+    }
+    program.processId = processId;
+    return program;
+}
+
+}  // namespace platform

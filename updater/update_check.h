@@ -1,0 +1,32 @@
+#pragma once
+// Comparing the installed version with the published one, and fetching the
+// installer when they differ.
+
+#include <string>
+
+#include "updater/updater_settings.h"
+
+constexpr char kInstalledVersionFile[] = "version.txt";
+constexpr char kPublishedVersionFile[] = "new.txt";
+constexpr char kInstallerFile[] = "update.exe";
+// The platform's names for "Game.exe" and "update.exe" when started from the
+// game folder.
+constexpr char kGameProgram[] = "./Game";
+constexpr char kInstallerProgram[] = "./update.exe";
+
+std::string endpointUrl(const std::string& endpoint, const std::string& path);
+
+struct UpdateCheck {
+    bool updateAvailable = false;  // the published version differs, either way
+    std::string publishedText;     // to be recorded as read, once installing has begun
+};
+
+// Fetches "new.txt" and compares its version with "version.txt"'s. Writes
+// nothing but "new.txt": the new version is recorded only once its installer
+// is running.
+UpdateCheck checkForUpdate(const UpdaterSettings& settings);
+
+// Fetches "update.exe", ready to start. False when it did not arrive whole;
+// whatever "update.exe" was there before is then left alone and must not be
+// started, as nobody just published it.
+bool fetchInstaller(const UpdaterSettings& settings);

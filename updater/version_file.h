@@ -1,0 +1,19 @@
+#pragma once
+// Version files: "version.txt", the version installed here, and "new.txt",
+// the copy of the version published at the update endpoint. Both hold a
+// decimal number as text.
+
+#include <string>
+
+// The file's last line, or "0" when the file cannot be opened. A file that
+// ends in a line break therefore reads as the empty text. A carriage return
+// before a line break is not part of the line.
+std::string readVersionText(const std::string& fileName);
+
+// The number a version text stands for, read as the C library's atoi reads
+// it: " 7abc" is 7, text without leading digits is 0.
+int versionValue(const std::string& text);
+
+// Replaces the file's content with exactly `text`, no line break added, in
+// one step: a failure leaves the previous file as it was.
+bool writeVersionText(const std::string& fileName, const std::string& text);
