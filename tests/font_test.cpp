@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "gl_test_window.h"
+
 namespace {
 
 using platform::Font;
@@ -263,6 +265,73 @@ TEST_F(FontTest, HebrewLinesRunRightToLeft) {
     const long atRight = bestMatch(word.width - letter.width);
     const long atLeft = bestMatch(0);
     EXPECT_LT(atRight * 4, atLeft) << "right " << atRight << " left " << atLeft;
+}
+
+// ---------------------------------------------------------------- on the real device
+
+class FontOnDeviceTest : public ::testing::Test {
+protected:
+    static constexpr int kWidth = 640, kHeight = 200;
+    static constexpr uint32_t kSky = 0xFF00FFE6;
+
+    void SetUp() override { ASSERT_NE(gl.device, nullptr) << "no OpenGL 3.3 device"; }
+
+    // Draws `text` into a cleared frame and returns the frame.
+    std::vector<uint32_t> frameWith(const std::string& text, const Rect& rect, uint32_t argb) {
+        auto font = Font::create(*gl.device, 40, 700, "Arial");
+        EXPECT_NE(font, nullptr);
+        gl.device->clear(platform::kClearTarget | platform::kClearZBuffer, kSky, 1.0f, 0);
+        gl.device->beginScene();
+        if (font) font->drawText(text, rect, platform::kTextLeftTop, argb);
+        gl.device->endScene();
+        return gl.device->readPixels();
+    }
+
+    GLTestWindow gl{kWidth, kHeight};
+};
+
+TEST_F(FontOnDeviceTest, BlackTextLandsInsideItsRectangleOnly) {
+    const Rect rect{20, 30, 600, 180};
+    const auto frame = frameWith("Loading, please wait...", rect, 0xFF000000);
+    ASSERT_EQ(frame.size(), static_cast<size_t>(kWidth) * kHeight);
+    int black = 0, left = kWidth, right = -1;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const uint32_t argb = frame[static_cast<size_t>(y) * kWidth + x];
+            const bool inLine = x >= rect.left && x < rect.right && y >= rect.top && y < rect.top + 40;
+            if (!inLine) {
+                ASSERT_EQ(argb & 0xFFFFFF, kSky & 0xFFFFFF) << "at " << x << "," << y;
+                continue;
+            }
+            const Rgb rgb = rgbOf(argb);
+            if (rgb.r < 40 && rgb.g < 40 && rgb.b < 40) {
+                ++black;
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    EXPECT_GT(black, 500);
+    EXPECT_LT(left, rect.left + 10);   // starts at the rectangle's left
+    EXPECT_GT(right - left, 300);      // a whole line of 40-pixel letters
+}
+
+TEST_F(FontOnDeviceTest, ColourTintsTheTextAndClippedLinesStayAway) {
+    // Room for one line only: the second starts at the bottom edge.
+    const Rect rect{20, 30, 600, 70};
+    const auto frame = frameWith("Loading\nplease wait", rect, 0xFFFF0000);
+    int red = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const uint32_t argb = frame[static_cast<size_t>(y) * kWidth + x];
+            if (y >= 70) {
+                ASSERT_EQ(argb & 0xFFFFFF, kSky & 0xFFFFFF) << "at " << x << "," << y;
+            }
+            const Rgb rgb = rgbOf(argb);
+            if (rgb.r > 240 && rgb.g < 15 && rgb.b < 15) ++red;
+        }
+    }
+    EXPECT_GT(red, 200);
 }
 
 }  // namespace

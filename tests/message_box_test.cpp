@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_ttf.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -47,6 +48,10 @@ int callsToRemovedSink = 0;
 // Runs in a fresh child process: shows a box with no usable display after a
 // sink was installed and removed again, and exits 0 if the sink stayed quiet.
 void showWithoutDisplay(const char* videoDriver, const MessageBoxRequest& request) {
+    alarm(20);  // a box that waits for a player would otherwise hang the test
+    // Start as a process that never had a display: SDL may already be up on
+    // the test's X server, started before main() by code reading the screen size.
+    SDL_Quit();
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
     setenv("SDL_VIDEODRIVER", videoDriver, 1);

@@ -78,3 +78,37 @@ share_of_colour() {
   convert "$image" -fill black +opaque "#$colour" -fill white -opaque "#$colour" \
     -colorspace gray -format "%[fx:round(100*mean)]" info:
 }
+
+# Pixels of a region (WxH+X+Y) within `fuzz` percent of colour rrggbb.
+pixels_near() {
+  local image=$1 region=$2 colour=$3 fuzz=${4:-12}
+  convert "$image" -crop "$region" +repage -fuzz "${fuzz}%" \
+    -fill black +opaque "#$colour" -fill white -opaque "#$colour" \
+    -colorspace gray -format "%[fx:round(mean*w*h)]" info:
+}
+
+# The title area of the screen (where "Vorlune", "Game Over", the level
+# banners and the credits stand): how much white text and black text it holds.
+white_text_in_title() { pixels_near "$1" 300x45+250+100 ffffff 8; }
+black_text_in_title() { pixels_near "$1" 300x45+250+100 000000 15; }
+
+# Replaces the game's levels with the given rock and pickup texts for level 0
+# and an empty-field level 1, so a test knows exactly what lies ahead.
+use_test_levels() {
+  local rocks=$1 pickups=${2:-}
+  rm -f "$GAME_DIR"/Level*.vr "$GAME_DIR"/Level*.su
+  printf '%b' "$rocks" >"$GAME_DIR/Level0.vr"
+  printf '%b' "$pickups" >"$GAME_DIR/Level0.su"
+  printf '%b' "200\n35\n3000\n" >"$GAME_DIR/Level1.vr"
+}
+
+# Waits until the title area shows white text (a screen message), up to $1 s.
+wait_for_white_title() {
+  local seconds=$1 shot=$GAME_DIR/wait.png
+  for _ in $(seq 1 $((seconds * 4))); do
+    screenshot "$shot"
+    (($(white_text_in_title "$shot") > 150)) && return 0
+    sleep 0.25
+  done
+  return 1
+}

@@ -41,7 +41,7 @@ void writeToStderr(const MessageBoxRequest& request) {
 
 // The dummy and offscreen drivers accept windows nobody can see or close;
 // a box there would wait forever.
-bool displayAvailable() {
+bool canShowWindows() {
     if (!ensureVideo()) return false;
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver != nullptr && std::strcmp(driver, "dummy") != 0 &&
@@ -151,7 +151,7 @@ bool runBox(const MessageBoxRequest& request, TTF_Font* font, std::vector<SDL_Ev
 }
 
 bool showOnScreen(const MessageBoxRequest& request) {
-    if (!displayAvailable()) return false;
+    if (!canShowWindows()) return false;
     TtfSession ttf;
     if (!ttf.ok) return false;
     message_box::FontPtr font = message_box::openFont();
@@ -164,7 +164,7 @@ bool showOnScreen(const MessageBoxRequest& request) {
         NoQuitOnLastWindowClose noQuit;
         shown = runBox(request, font.get(), kept);
     }
-
+    for (SDL_Event& event : kept) SDL_PushEvent(&event);
     return shown;
 }
 

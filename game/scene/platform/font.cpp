@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <functional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -83,6 +84,7 @@ public:
     TtfFont(const TtfFont&) = delete;
     TtfFont& operator=(const TtfFont&) = delete;
 
+    // Every text the game draws is laid out from the top left, the only format there is.
     void drawText(const std::string& text, const Rect& rect, uint32_t /*format*/,
                   uint32_t argb) override {
         if (rect.right <= rect.left) return;
@@ -96,7 +98,7 @@ public:
             std::string_view line(text.data() + start, end - start);
             if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
             if (!line.empty()) {
-                const CachedLine& cached = lineImage(std::string(line));
+                const CachedLine& cached = lineImage(line);
                 if (cached.texture != nullptr) {
                     device_.drawScreenImage(cached.texture, rect.left, top, cached.width,
                                             cached.height, argb);
@@ -114,10 +116,12 @@ private:
         int width = 0, height = 0;
     };
 
-    const CachedLine& lineImage(const std::string& line) {
+    const CachedLine& lineImage(std::string_view line) {
         if (auto found = cache_.find(line); found != cache_.end()) return found->second;
         if (cache_.size() >= kMaxCachedLines) forgetLines();
-        return cache_.emplace(line, rasterise(line)).first->second;
+        std::string text(line);
+        CachedLine image = rasterise(text);
+        return cache_.emplace(std::move(text), image).first->second;
     }
 
     // White on transparent: the device tints it with the colour asked for.
@@ -151,7 +155,12 @@ private:
 
     GraphicsDevice& device_;
     TTF_Font* font_;
-    std::unordered_map<std::string, CachedLine> cache_;
+    // Looked up by string_view, so drawing a cached line allocates nothing.
+    struct LineHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    std::unordered_map<std::string, CachedLine, LineHash, std::equal_to<>> cache_;
 };
 
 }  // namespace

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Plays as a player would: a level with nothing in the way is finished and
+# saved; a rock straight ahead crashes the ship; Esc pauses and F2 resumes.
+source "$(dirname "$0")/lib.sh"
+
+make_game_folder "$1"
+start_window_manager
+
+# A level whose only rock stands far beside the lanes, 300 ahead: the ship
+# passes its end after about 120 frames.
+use_test_levels "200\n35\n300\n"
+rm -f "$GAME_DIR/Data.vrp"
+start_game
+sleep 1
+press F1
+wait_for_white_title 8 || fail "no level banner after finishing level 0"
+[[ $(cat "$GAME_DIR/Data.vrp") == "0.6" ]] || fail "Data.vrp holds '$(cat "$GAME_DIR/Data.vrp")' after level 0"
+press Escape
+sleep 0.3
+press F3
+wait_for_exit 10
+
+# A rock straight ahead in the middle lane: crash, then "Game Over".
+use_test_levels "0\n35\n400\n"
+start_game
+sleep 1
+press F1
+wait_for_white_title 8 || fail "no Game Over screen after the crash"
+press Return
+sleep 0.5
+screenshot "$GAME_DIR/after-enter.png"
+(($(black_text_in_title "$GAME_DIR/after-enter.png") > 150)) || fail "Enter did not return to the menu"
+# Continue flies the same level again from its start, into the same rock.
+press F2
+sleep 0.3
+screenshot "$GAME_DIR/continued.png"
+(($(white_text_in_title "$GAME_DIR/continued.png") < 50)) || fail "F2 did not start play"
+wait_for_white_title 8 || fail "continuing did not lead to the rock again"
+
+# Esc pauses into the menu; F2 resumes.
+use_test_levels "200\n35\n2500\n"
+press Escape
+sleep 0.3
+press F1
+sleep 0.5
+press Escape
+sleep 0.5
+screenshot "$GAME_DIR/paused.png"
+(($(black_text_in_title "$GAME_DIR/paused.png") > 150)) || fail "Esc did not show the menu"
+press F2
+sleep 0.5
+screenshot "$GAME_DIR/resumed.png"
+(($(black_text_in_title "$GAME_DIR/resumed.png") < 50)) || fail "F2 did not resume play"
+
+press Escape
+sleep 0.3
+press F3
+wait_for_exit 10
+((GAME_EXIT == 0)) || fail "exit code $GAME_EXIT"
+echo PASS
