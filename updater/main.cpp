@@ -2,4 +2,8 @@
 
 // The launcher takes no command line and reads no configuration: where it
 // asks for updates is fixed when it is built.
-int main() { return runUpdater({.endpoint = VORLUNE_UPDATE_URL}).exitCode; }
+int main() {
+    UpdaterSettings settings;
+    settings.endpoint = VORLUNE_UPDATE_URL;
+    return runUpdater(settings).exitCode;
+}

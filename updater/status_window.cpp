@@ -1,5 +1,7 @@
 #include "updater/status_window.h"
 
+#include "updater/platform/display.h"
+
 std::unique_ptr<platform::StatusLabel> statusLabel;
 
 intptr_t updaterWindowProcedure(platform::WindowHandle window, uint32_t message, uintptr_t wParam,
@@ -16,6 +18,7 @@ intptr_t updaterWindowProcedure(platform::WindowHandle window, uint32_t message,
 }
 
 platform::WindowHandle createUpdaterWindow() {
+    if (!platform::displayAvailable()) return nullptr;
     platform::WindowDescription description;
     description.title = "Updater";
     description.x = 480;

@@ -9,10 +9,10 @@
 namespace {
 
 // The update path takes exactly one message from the window system and
-// returns the exit code it carries.
-int handleOneMessage(uint32_t waitMs) {
+// returns the exit code it carries. Without a window none can come.
+int handleOneMessage(platform::WindowHandle window, uint32_t waitMs) {
     platform::Message message;
-    if (!platform::waitMessage(message, waitMs)) return 0;
+    if (window == nullptr || !platform::waitMessage(message, waitMs)) return 0;
     // A quit message ends the wait without being dispatched.
     if (message.message == platform::kMsgQuit) return static_cast<int>(message.wParam);
     platform::dispatchMessage(message);
@@ -38,7 +38,7 @@ UpdaterOutcome runUpdater(const UpdaterSettings& settings) {
     const UpdateCheck check = checkForUpdate(settings);
     if (check.updateAvailable && fetchInstaller(settings) && startInstaller(check, outcome)) {
         showStatus(kInstallingText);
-        outcome.exitCode = handleOneMessage(settings.messageWaitMs);
+        outcome.exitCode = handleOneMessage(window, settings.messageWaitMs);
     } else {
         // No update, or none that could be installed now: the player plays
         // on, and the next start tries again.

@@ -66,7 +66,8 @@ LevelLayout designLevel(int level) {
     for (int z = firstRow; z <= length; z += spacing) rows.push_back({z, safe, false});
     rows.back().z = length;  // the farthest rock sets the level's end
     for (Row& row : rows) {
-        const int step = dice.between(-1, 1);
+        // A new game starts in the middle lane: the first row leaves it free.
+        const int step = &row == &rows.front() ? 0 : dice.between(-1, 1);
         safe = std::clamp(safe + step, 0, 2);
         row.safeLane = safe;
         row.twoBlocked = dice.chance(twoBlockedPercent);

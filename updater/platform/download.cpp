@@ -66,7 +66,9 @@ bool downloadToFile(const std::string& url, const std::string& fileName,
                      error[0] != '\0' ? error : curl_easy_strerror(result));
         return false;
     }
-    if (status < 200 || status > 299) {
+    // Only a plain 200 carries the resource itself; "no content" and the
+    // like would leave an empty file in its place.
+    if (status != 200) {
         std::fprintf(stderr, "Updater: %s: answered with status %ld\n", url.c_str(), status);
         return false;
     }

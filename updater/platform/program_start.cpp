@@ -29,7 +29,8 @@ StartedProgram startProgram(const std::string& path) {
     pid_t processId = 0;
     // The C library reports a program that could not be executed (missing,
     // not executable, not a program) here rather than in the child.
-    const int error = posix_spawn(&processId, path.c_str(), nullptr, &attributes, arguments, environ);
+    const int error =
+        posix_spawn(&processId, path.c_str(), nullptr, &attributes, arguments, environ);
     posix_spawnattr_destroy(&attributes);
     if (error != 0) {
         std::fprintf(stderr, "Updater: cannot start %s: %s\n", path.c_str(), std::strerror(error));
