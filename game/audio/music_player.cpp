@@ -28,6 +28,7 @@ void renderMusicFile(MusicGraph& graph, const std::string& fileName) {
 void runMusic(MusicControl& control) {
     MusicPlayer& player = *control.player;
     player.running = platform::playMusicTrackOnce(player.track);
+    if (player.running) ++player.starts;
 }
 
 void setNotifyWindow(MusicEvents& events, platform::WindowHandle window, uint32_t message,

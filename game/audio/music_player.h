@@ -31,6 +31,8 @@ struct MusicPlayer {
     platform::MusicTrack* track = nullptr;
     // A run was started and its end has not been queued yet.
     bool running = false;
+    // Runs started so far; every restart after an end counts.
+    int starts = 0;
     bool notifying = false;
     std::deque<MusicEvent> events;
 };

@@ -34,10 +34,18 @@ struct EmitterList {
 };
 
 EmitterList* createEmitterList();
+// Appends a burst of `count` particles at `position` to the game's list;
+// false (and nothing appended) when the texture file cannot be loaded.
+// Any `velocityMode` other than RandomAroundBase and Fixed means Random.
 bool createEmitter(int32_t count, const std::string& textureFile, const Vec3& position,
                    const Vec3& velocity, int32_t velocityMode, uint32_t color);
+// One movement step; drops inactive emitters, keeping the order of the rest.
 void updateEmitters();
+// Draws with the world transform already on the device; drops inactive emitters.
 void drawEmitters();
+// Kills particles more than 10 seconds old; an emitter with none left ends.
 void expireParticles();
+// Ends every emitter; the next update or draw pass removes them.
 void stopAllEmitters();
+// Frees every emitter with its texture and point buffer, then the list.
 void destroyEmitterList();

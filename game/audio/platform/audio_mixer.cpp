@@ -74,7 +74,10 @@ void closeAudio() {
 
 MusicTrack* loadMusicTrack(const std::string& fileName) {
     if (!audioOpen()) return nullptr;
-    Mix_Music* music = Mix_LoadMUS(fileName.c_str());
+    // The decoder is chosen by what the file holds, not by its name.
+    SDL_RWops* file = SDL_RWFromFile(fileName.c_str(), "rb");
+    if (file == nullptr) return nullptr;
+    Mix_Music* music = Mix_LoadMUS_RW(file, /*freesrc=*/1);
     if (music == nullptr) return nullptr;
     return new MusicTrack{music};
 }
