@@ -128,6 +128,7 @@ TEST(EveryLevel, CanBeFinishedWithoutACrash) {
     TempWorkingFolder folder;
     folder.copyWholeGame();
     MessageRecorder messages;
+    const int16_t screenWidth = world.screenWidth, screenHeight = world.screenHeight;
     world.screenWidth = 160;
     world.screenHeight = 120;
     platform::WindowHandle window = createGameWindow(world.screenWidth, world.screenHeight);
@@ -152,6 +153,8 @@ TEST(EveryLevel, CanBeFinishedWithoutACrash) {
     platform::destroyWindow(window);
     shutdownGame();
     resetWorld();
+    world.screenWidth = screenWidth;
+    world.screenHeight = screenHeight;
 }
 
 }  // namespace

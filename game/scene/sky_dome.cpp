@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr float kPlayingYaw = 3.5415928f;           // pi + 0.4
+constexpr float kPlayingYaw = 3.5415928f;                // pi + 0.4
 constexpr double kTurningYawOffset = 3.541592741012573;  // single-precision pi + 0.4, as a double
 
 void switchDepthAndLighting(platform::GraphicsDevice& device, uint32_t on) {

@@ -23,7 +23,7 @@ make_game_folder() {
 cleanup() {
   [[ -n "${GAME_PID:-}" ]] && kill "$GAME_PID" 2>/dev/null || true
   [[ -n "${WM_PID:-}" ]] && kill "$WM_PID" 2>/dev/null || true
-  [[ -n "${GAME_DIR:-}" ]] && rm -rf "$GAME_DIR"
+  [[ -n "${GAME_DIR:-}" && -z "${KEEP_GAME_DIR:-}" ]] && rm -rf "$GAME_DIR"
 }
 
 start_window_manager() {
@@ -72,12 +72,6 @@ pixel_at() {
   convert "$1" -format "%[hex:p{$2,$3}]" info: | tr 'A-F' 'a-f' | cut -c1-6
 }
 
-# Percentage of the screen holding exactly the colour rrggbb.
-share_of_colour() {
-  local image=$1 colour=$2
-  convert "$image" -fill black +opaque "#$colour" -fill white -opaque "#$colour" \
-    -colorspace gray -format "%[fx:round(100*mean)]" info:
-}
 
 # Pixels of a region (WxH+X+Y) within `fuzz` percent of colour rrggbb.
 pixels_near() {
@@ -90,7 +84,7 @@ pixels_near() {
 # The title area of the screen (where "Vorlune", "Game Over", the level
 # banners and the credits stand): how much white text and black text it holds.
 white_text_in_title() { pixels_near "$1" 300x45+250+100 ffffff 8; }
-black_text_in_title() { pixels_near "$1" 300x45+250+100 000000 15; }
+black_text_in_title() { pixels_near "$1" 300x45+250+100 000000 10; }
 
 # Replaces the game's levels with the given rock and pickup texts for level 0
 # and an empty-field level 1, so a test knows exactly what lies ahead.

@@ -17,8 +17,7 @@ namespace {
 // flipped); converting back to left-handed undoes all three, so positions
 // come out as the file wrote them.
 constexpr unsigned kImportSteps = aiProcess_Triangulate | aiProcess_PreTransformVertices |
-                                  aiProcess_ConvertToLeftHanded |
-                                  aiProcess_JoinIdenticalVertices;
+                                  aiProcess_ConvertToLeftHanded | aiProcess_JoinIdenticalVertices;
 
 // Other formats the importer knows must not pass for a mesh file.
 bool startsLikeXFile(const std::string& fileName) {
@@ -116,8 +115,7 @@ std::optional<XMeshFile> readXMeshFile(const std::string& fileName) {
         for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
             if (scene->mMeshes[i]->mMaterialIndex == m) appendMesh(*scene->mMeshes[i], result.mesh);
         }
-        subset.indexCount =
-            static_cast<uint32_t>(result.mesh.indices.size()) - subset.firstIndex;
+        subset.indexCount = static_cast<uint32_t>(result.mesh.indices.size()) - subset.firstIndex;
         result.mesh.subsets.push_back(subset);
     }
     if (result.mesh.vertices.empty() || result.mesh.indices.empty()) return std::nullopt;
