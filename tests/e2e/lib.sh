@@ -76,9 +76,8 @@ pixel_at() {
 # Pixels of a region (WxH+X+Y) within `fuzz` percent of colour rrggbb.
 pixels_near() {
   local image=$1 region=$2 colour=$3 fuzz=${4:-12}
-  convert "$image" -crop "$region" +repage -fuzz "${fuzz}%" \
-    -fill black +opaque "#$colour" -fill white -opaque "#$colour" \
-    -colorspace gray -format "%[fx:round(mean*w*h)]" info:
+  convert "$image" -crop "$region" +repage -alpha off -fuzz "${fuzz}%" -transparent "#$colour" \
+    -alpha extract -negate -format "%[fx:round(mean*w*h)]" info:
 }
 
 # The title area of the screen (where "Vorlune", "Game Over", the level
