@@ -29,7 +29,7 @@ wait_for_exit 10
 # Closing the window through the window manager quits as well.
 start_game
 sleep 1
-wmctrl -c "$WINDOW_TITLE"
+wmctrl -i -c "$GAME_WINDOW"
 wait_for_exit 10
 ((GAME_EXIT == 0)) || fail "closing the window ended the game with code $GAME_EXIT"
 grep -qi "assert\|error" "$GAME_DIR/game.log" && fail "the game logged: $(cat "$GAME_DIR/game.log")"

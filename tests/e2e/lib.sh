@@ -9,6 +9,13 @@ export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
 fail() {
   echo "FAIL: $*" >&2
+  if [[ -n "${GAME_PID:-}" ]] && ! kill -0 "$GAME_PID" 2>/dev/null; then
+    local status=0
+    wait "$GAME_PID" || status=$?
+    echo "the game had ended with status $status" >&2
+    GAME_PID=""
+  fi
+  [[ -n "${GAME_DIR:-}" && -s "$GAME_DIR/game.log" ]] && sed 's/^/game: /' "$GAME_DIR/game.log" >&2
   exit 1
 }
 
@@ -21,9 +28,10 @@ make_game_folder() {
 }
 
 cleanup() {
-  [[ -n "${GAME_PID:-}" ]] && kill "$GAME_PID" 2>/dev/null || true
-  [[ -n "${WM_PID:-}" ]] && kill "$WM_PID" 2>/dev/null || true
+  [[ -n "${GAME_PID:-}" ]] && kill "$GAME_PID" 2>/dev/null
+  [[ -n "${WM_PID:-}" ]] && kill "$WM_PID" 2>/dev/null
   [[ -n "${GAME_DIR:-}" && -z "${KEEP_GAME_DIR:-}" ]] && rm -rf "$GAME_DIR"
+  return 0
 }
 
 start_window_manager() {
@@ -37,7 +45,8 @@ start_game() {
   GAME_PID=$!
   GAME_WINDOW=""
   for _ in $(seq 1 100); do
-    GAME_WINDOW=$(xdotool search --name "^${WINDOW_TITLE}\$" 2>/dev/null | head -n 1 || true)
+    # Only this test's game: other programs may share the X server.
+    GAME_WINDOW=$(xdotool search --pid "$GAME_PID" --name "^${WINDOW_TITLE}\$" 2>/dev/null | head -n 1 || true)
     [[ -n "$GAME_WINDOW" ]] && break
     kill -0 "$GAME_PID" 2>/dev/null || fail "Game exited before its window appeared: $(cat "$GAME_DIR/game.log")"
     sleep 0.1
