@@ -19,3 +19,13 @@ public:
     uint32_t now;
     std::vector<uint32_t> sleeps;
 };
+
+// Every read of the clock is one millisecond later than the last.
+class SteppingClock final : public platform::Clock {
+public:
+    explicit SteppingClock(uint32_t start) : now(start) { platform::installClock(this); }
+    ~SteppingClock() override { platform::installClock(nullptr); }
+    uint32_t milliseconds() override { return now++; }
+    void sleep(uint32_t ms) override { now += ms; }
+    uint32_t now;
+};

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/platform/clock.h"
+#include "fake_clock.h"
 #include "particle_test_support.h"
 #include "scene/platform/math3d.h"
 
@@ -11,15 +12,6 @@ namespace {
 using platform::RenderState;
 
 constexpr int kSize = 128;
-
-class SteppingClock final : public platform::Clock {
-public:
-    explicit SteppingClock(uint32_t start) : now(start) { platform::installClock(this); }
-    ~SteppingClock() override { platform::installClock(nullptr); }
-    uint32_t milliseconds() override { return now++; }
-    void sleep(uint32_t ms) override { now += ms; }
-    uint32_t now;
-};
 
 class ParticleDrawing : public ParticleWorld {
 protected:

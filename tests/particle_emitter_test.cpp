@@ -11,16 +11,6 @@ namespace {
 
 using platform::SamplerState;
 
-// Every read of the clock is one millisecond later than the last.
-class SteppingClock final : public platform::Clock {
-public:
-    explicit SteppingClock(uint32_t start) : now(start) { platform::installClock(this); }
-    ~SteppingClock() override { platform::installClock(nullptr); }
-    uint32_t milliseconds() override { return now++; }
-    void sleep(uint32_t ms) override { now += ms; }
-    uint32_t now;
-};
-
 class ParticleEmitters : public ParticleWorld {
 protected:
     void SetUp() override {
