@@ -12,13 +12,7 @@ sleep 2
 [[ -f "$GAME_DIR/Data.vrp" ]] || fail "no Data.vrp after the first start"
 [[ $(cat "$GAME_DIR/Data.vrp") == "-1" ]] || fail "Data.vrp holds '$(cat "$GAME_DIR/Data.vrp")'"
 
-screenshot "$GAME_DIR/menu1.png"
-(($(black_text_in_title "$GAME_DIR/menu1.png") > 150)) || fail "no title in the menu"
-sleep 1
-screenshot "$GAME_DIR/menu2.png"
-# The ship turns at the centre of the screen: that part of the picture changes.
-changed=$(compare -metric AE -fuzz 5% -crop 500x300+390+250 "$GAME_DIR/menu1.png" "$GAME_DIR/menu2.png" null: 2>&1 || true)
-((${changed%%.*} > 200)) || fail "the ship does not turn (only $changed pixels changed)"
+menu_running "$GAME_DIR/menu" || fail "no menu with its title and the ship turning"
 
 press F3
 wait_for_exit 10

@@ -3,6 +3,8 @@
 # Needs DISPLAY (the test runner starts Xvfb), xdotool, wmctrl, ImageMagick.
 
 set -euo pipefail
+# Any command that fails unexpectedly names itself.
+trap 'echo "FAIL: ${BASH_SOURCE[0]##*/}:$LINENO: $BASH_COMMAND" >&2' ERR
 
 readonly WINDOW_TITLE="Vorlune by Tamsk"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
@@ -46,7 +48,7 @@ start_game() {
   GAME_WINDOW=""
   for _ in $(seq 1 100); do
     # Only this test's game: other programs may share the X server.
-    GAME_WINDOW=$(xdotool search --pid "$GAME_PID" --name "^${WINDOW_TITLE}\$" 2>/dev/null | head -n 1 || true)
+    GAME_WINDOW=$(xdotool search --all --pid "$GAME_PID" --name "^${WINDOW_TITLE}\$" 2>/dev/null | head -n 1 || true)
     [[ -n "$GAME_WINDOW" ]] && break
     kill -0 "$GAME_PID" 2>/dev/null || fail "Game exited before its window appeared: $(cat "$GAME_DIR/game.log")"
     sleep 0.1
@@ -55,7 +57,8 @@ start_game() {
 }
 
 press() {
-  xdotool key --window "$GAME_WINDOW" "$@"
+  kill -0 "$GAME_PID" 2>/dev/null || fail "the game had ended before the key $*"
+  xdotool key --window "$GAME_WINDOW" "$@" || fail "could not press $* in the game's window"
 }
 
 # Waits up to $1 seconds for the game to end; sets GAME_EXIT.
@@ -113,4 +116,60 @@ wait_for_white_title() {
     sleep 0.25
   done
   return 1
+}
+
+# The game's windows other than its main one: its message boxes ("Error" or
+# the Hebrew caption, which xdotool cannot match by name).
+message_boxes() {
+  local window
+  for window in $(xdotool search --all --pid "$GAME_PID" --name "." 2>/dev/null); do
+    [[ "$window" != "$GAME_WINDOW" ]] && echo "$window"
+  done
+  return 0
+}
+
+# Waits until the game shows its menu, closing every message box it puts up
+# on the way with a real Enter key press, as a player would. Sets
+# BOXES_CLOSED to how many different boxes it saw.
+reach_menu_closing_boxes() {
+  local seconds=$1 shot=$GAME_DIR/menu-wait seen=" " box boxes
+  BOXES_CLOSED=0
+  for _ in $(seq 1 $((seconds * 4))); do
+    kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before reaching the menu"
+    boxes=$(message_boxes)
+    if [[ -n "$boxes" ]]; then
+      for box in $boxes; do
+        if [[ "$seen" != *" $box "* ]]; then
+          seen="$seen$box "
+          BOXES_CLOSED=$((BOXES_CLOSED + 1))
+        fi
+        xdotool windowfocus --sync "$box" 2>/dev/null && xdotool key Return 2>/dev/null || true
+        sleep 0.3
+      done
+      continue
+    fi
+    menu_running "$shot" && [[ -z "$(message_boxes)" ]] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# The menu's black title and its "New - F1" line are in the picture.
+menu_shown() {
+  (($(black_text_in_title "$1") > 150)) && (($(pixels_near "$1" 150x22+250+200 000000 10) > 40))
+}
+
+# The menu is running: its texts are on screen and the ship or the sky turns
+# between two looks (a window that has not drawn yet may still show an old
+# picture).
+menu_running() {
+  local first=$1.a.png second=$1.b.png
+  screenshot "$first"
+  menu_shown "$first" || return 1
+  sleep 0.3
+  screenshot "$second"
+  menu_shown "$second" || return 1
+  local changed
+  changed=$(compare -metric AE -fuzz 5% "$first" "$second" null: 2>&1 || true)
+  ((${changed%%.*} > 200))
 }

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The game where its progress cannot be saved: in a read-only game folder,
+# and with the disk full when it saves. Both times a finished level leads on
+# to the next one as usual, no message appears, and "Data.vrp" keeps what it
+# held (or stays absent).
+source "$(dirname "$0")/lib.sh"
+
+make_game_folder "$1"
+start_window_manager
+
+# A level whose only rock stands far beside the lanes: finished in seconds.
+use_test_levels "200\n35\n300\n"
+
+# Starts the game as start_game does, but with its log outside the game
+# folder and, with `read_only`, in a folder it cannot write to. Root writes
+# through permission bits, so for root the folder is mounted again
+# read-only in a mount namespace of the game's own, where even root gets
+# "read-only file system"; anyone else is refused by the folder's mode.
+start_game_in() {
+  local mode=$1
+  LOG=$(mktemp /tmp/vorlune-e2e-log-XXXXXX)
+  if [[ $mode == read_only && $(id -u) -eq 0 ]]; then
+    unshare --mount --propagation private sh -c \
+      'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" && cd "$1" && exec ./Game' \
+      sh "$GAME_DIR" >"$LOG" 2>&1 &
+  else
+    [[ $mode == read_only ]] && chmod a-w "$GAME_DIR"
+    (cd "$GAME_DIR" && exec ./Game) >"$LOG" 2>&1 &
+  fi
+  GAME_PID=$!
+  GAME_WINDOW=""
+  for _ in $(seq 1 100); do
+    GAME_WINDOW=$(xdotool search --name "^${WINDOW_TITLE}\$" 2>/dev/null | head -n 1 || true)
+    [[ -n "$GAME_WINDOW" ]] && break
+    kill -0 "$GAME_PID" 2>/dev/null || fail "Game exited before its window appeared: $(cat "$LOG")"
+    sleep 0.1
+  done
+  [[ -n "$GAME_WINDOW" ]] || fail "no window titled '$WINDOW_TITLE'"
+}
+
+# The window id of a message box on the screen, if any. Looked up through
+# the window manager: xdotool's name search does not match Hebrew titles.
+message_box_window() {
+  wmctrl -l | awk '{ title = $0; sub(/^[^ ]+ +[^ ]+ +[^ ]+ /, "", title) }
+    title == "שגיאה" || title == "Error" { print $1; exit }'
+}
+
+no_message_boxes() {
+  [[ -z $(message_box_window) ]]
+}
+
+# Finishes level 0 and checks that level 1 begins and the game plays on.
+finish_level_and_play_on() {
+  sleep 1
+  press F1
+  wait_for_white_title 8 || fail "no level banner after finishing level 0 ($1)"
+  no_message_boxes || fail "a message box appeared ($1)"
+  # The banner gives way to level 1, played as usual.
+  sleep 3
+  kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended ($1): $(cat "$LOG")"
+  screenshot "$GAME_DIR/../playing-on.png" 2>/dev/null || true
+  no_message_boxes || fail "a message box appeared ($1)"
+  press Escape
+  sleep 0.3
+  press F3
+  wait_for_exit 10
+  ((GAME_EXIT == 0)) || fail "exit code $GAME_EXIT ($1)"
+}
+
+# First start in a read-only folder: no progress file can be created.
+rm -f "$GAME_DIR/Data.vrp"
+start_game_in read_only
+finish_level_and_play_on "read-only folder"
+chmod u+w "$GAME_DIR"
+[[ ! -e "$GAME_DIR/Data.vrp" && ! -e "$GAME_DIR/Data.vrp.new" ]] ||
+  fail "a progress file appeared in the read-only folder"
+
+# A full disk: /dev/full answers every write with "no space left on device".
+printf '%s' "18.2" >"$GAME_DIR/Data.vrp"
+ln -s /dev/full "$GAME_DIR/Data.vrp.new"
+start_game_in writable
+# The saved level 12 is what F2 would continue; F1 plays level 0 to its end.
+finish_level_and_play_on "full disk"
+[[ $(cat "$GAME_DIR/Data.vrp") == "18.2" ]] || fail "Data.vrp holds '$(cat "$GAME_DIR/Data.vrp")'"
+[[ ! -e "$GAME_DIR/Data.vrp.new" && ! -L "$GAME_DIR/Data.vrp.new" ]] ||
+  fail "the scratch file was left behind"
+echo PASS
