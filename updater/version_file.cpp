@@ -1,9 +1,33 @@
 #include "updater/version_file.h"
 
-#include <cstdlib>
 #include <fstream>
+#include <istream>
 
+#include "gameplay/number_text.h"
 #include "updater/platform/replacement_file.h"
+
+namespace {
+
+// A version is a short number: longer lines keep only their start, so a
+// broken download of any size takes little memory.
+constexpr size_t kLongestLine = 4096;
+
+// std::getline, but keeping at most kLongestLine characters of the line.
+void readLine(std::istream& file, std::string& text) {
+    text.clear();
+    std::streambuf& buffer = *file.rdbuf();
+    for (bool tookAny = false;; tookAny = true) {
+        const int c = buffer.sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            file.setstate(tookAny ? std::ios::eofbit : std::ios::eofbit | std::ios::failbit);
+            return;
+        }
+        if (c == '\n') return;
+        if (text.size() < kLongestLine) text.push_back(static_cast<char>(c));
+    }
+}
+
+}  // namespace
 
 std::string readVersionText(const std::string& fileName) {
     std::string text = "0";
@@ -12,14 +36,16 @@ std::string readVersionText(const std::string& fileName) {
     // A read that starts at the end of the file empties the text before it
     // fails: that is what makes "13\n" read as "".
     while (file.good()) {
-        std::getline(file, text);
+        readLine(file, text);
         // Files written on Windows end their lines in "\r\n".
         if (!file.eof() && !text.empty() && text.back() == '\r') text.pop_back();
     }
     return text;
 }
 
-int versionValue(const std::string& text) { return std::atoi(text.c_str()); }
+// atoi's result is undefined when the number does not fit; the game's own
+// reading holds it at the ends of the range instead.
+int versionValue(const std::string& text) { return integerText(text); }
 
 bool writeVersionText(const std::string& fileName, const std::string& text) {
     platform::ReplacementFile file(fileName, platform::FileAccess::Data);

@@ -7,11 +7,13 @@
 
 // The file's last line, or "0" when the file cannot be opened. A file that
 // ends in a line break therefore reads as the empty text. A carriage return
-// before a line break is not part of the line.
+// before a line break is not part of the line. Only the first 4096
+// characters of a line are kept.
 std::string readVersionText(const std::string& fileName);
 
 // The number a version text stands for, read as the C library's atoi reads
-// it: " 7abc" is 7, text without leading digits is 0.
+// it: " 7abc" is 7, text without leading digits is 0; a number beyond the
+// 32-bit range is held at its ends.
 int versionValue(const std::string& text);
 
 // Replaces the file's content with exactly `text`, no line break added, in

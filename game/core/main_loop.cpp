@@ -1,5 +1,7 @@
 #include "core/main_loop.h"
 
+#include <malloc.h>
+
 #include "audio/music.h"
 #include "core/game_world.h"
 #include "core/platform/clock.h"
@@ -70,6 +72,13 @@ bool runLoopPass(MainLoop& loop) {
 }
 
 int runGame() {
+    // The GL driver frees and allocates big buffers every frame. With glibc's
+    // sliding thresholds they go back to the kernel and are faulted in again
+    // each time, hundreds of page faults and milliseconds a frame; kept in
+    // the heap they are reused.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+
     MainLoop loop;
     loop.window = createGameWindow(world.screenWidth, world.screenHeight);
     startMusic(loop.window);

@@ -19,45 +19,16 @@ head -c 65536 /dev/urandom >"$GAME_DIR/Level0.vr"
 head -c 100000000 /dev/zero | tr '\0' '7' >"$GAME_DIR/Level0.su"
 rm -f "$GAME_DIR/Data.vrp"
 
-# The window id of a message box on the screen, if any. Looked up through
-# the window manager: xdotool's name search does not match Hebrew titles.
-message_box_window() {
-  wmctrl -l | awk '{ title = $0; sub(/^[^ ]+ +[^ ]+ +[^ ]+ /, "", title) }
-    title == "שגיאה" || title == "Error" { print $1; exit }'
-}
-
 start_game
 # Start-up stops at each box until the player closes it.
-boxes=0
-for _ in $(seq 1 120); do
-  box=$(message_box_window)
-  if [[ -n "$box" ]]; then
-    boxes=$((boxes + 1))
-    ((boxes <= 4)) || fail "more boxes than broken files"
-    sleep 0.3
-    # The box is gone before the key is released; xdotool complains of that.
-    xdotool key --window "$box" Return 2>/dev/null || true
-    sleep 0.5
-    continue
-  fi
-  kill -0 "$GAME_PID" 2>/dev/null || fail "Game ended during start-up: $(cat "$GAME_DIR/game.log")"
-  # The loading screen's text stands where the menu's title will: the menu
-  # is only looked for once both boxes have come and gone.
-  if ((boxes >= 2)); then
-    sleep 1
-    screenshot "$GAME_DIR/start.png"
-    (($(black_text_in_title "$GAME_DIR/start.png") > 150)) && break
-  fi
-  sleep 0.25
-done
-((boxes == 2)) || fail "expected a box for the mesh and one for the texture, saw $boxes"
-(($(black_text_in_title "$GAME_DIR/start.png") > 150)) || fail "no menu after the boxes"
+reach_menu_closing_boxes 30 || fail "no menu after the broken files"
+((BOXES_CLOSED == 2)) || fail "expected a box for the mesh and one for the texture, saw $BOXES_CLOSED"
 
 # The garbage level is played for a while; nothing ends the game.
 press F1
 sleep 4
-kill -0 "$GAME_PID" 2>/dev/null || fail "Game ended in play: $(cat "$GAME_DIR/game.log")"
-[[ -z $(message_box_window) ]] || fail "a box appeared in play"
+game_alive || fail "Game ended in play: $(cat "$GAME_DIR/game.log")"
+[[ -z $(message_boxes) ]] || fail "a box appeared in play"
 peak_kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$GAME_PID/status")
 echo "peak resident memory: $((peak_kb / 1024)) MB"
 # The 100 MB pickup file must not be held in memory.

@@ -18,7 +18,8 @@ use_test_levels "200\n35\n300\n"
 # "read-only file system"; anyone else is refused by the folder's mode.
 start_game_in() {
   local mode=$1
-  LOG=$(mktemp /tmp/vorlune-e2e-log-XXXXXX)
+  LOG=$GAME_DIR.log
+  trap 'cleanup; rm -f "$LOG"' EXIT
   if [[ $mode == read_only && $(id -u) -eq 0 ]]; then
     unshare --mount --propagation private sh -c \
       'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" && cd "$1" && exec ./Game' \
@@ -30,23 +31,16 @@ start_game_in() {
   GAME_PID=$!
   GAME_WINDOW=""
   for _ in $(seq 1 100); do
-    GAME_WINDOW=$(xdotool search --name "^${WINDOW_TITLE}\$" 2>/dev/null | head -n 1 || true)
+    GAME_WINDOW=$(xdotool search --all --pid "$GAME_PID" --name "^${WINDOW_TITLE}\$" 2>/dev/null | head -n 1 || true)
     [[ -n "$GAME_WINDOW" ]] && break
-    kill -0 "$GAME_PID" 2>/dev/null || fail "Game exited before its window appeared: $(cat "$LOG")"
+    game_alive || fail "Game exited before its window appeared: $(cat "$LOG")"
     sleep 0.1
   done
   [[ -n "$GAME_WINDOW" ]] || fail "no window titled '$WINDOW_TITLE'"
 }
 
-# The window id of a message box on the screen, if any. Looked up through
-# the window manager: xdotool's name search does not match Hebrew titles.
-message_box_window() {
-  wmctrl -l | awk '{ title = $0; sub(/^[^ ]+ +[^ ]+ +[^ ]+ /, "", title) }
-    title == "שגיאה" || title == "Error" { print $1; exit }'
-}
-
 no_message_boxes() {
-  [[ -z $(message_box_window) ]]
+  [[ -z $(message_boxes) ]]
 }
 
 # Finishes level 0 and checks that level 1 begins and the game plays on.
@@ -57,7 +51,7 @@ finish_level_and_play_on() {
   no_message_boxes || fail "a message box appeared ($1)"
   # The banner gives way to level 1, played as usual.
   sleep 3
-  kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended ($1): $(cat "$LOG")"
+  game_alive || fail "the game ended ($1): $(cat "$LOG")"
   screenshot "$GAME_DIR/../playing-on.png" 2>/dev/null || true
   no_message_boxes || fail "a message box appeared ($1)"
   press Escape

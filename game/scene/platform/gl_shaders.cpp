@@ -76,21 +76,25 @@ void main() {
 }
 )";
 
-const char* const kSceneFragmentShader = R"(#version 330 core
+// Built once per kind of draw: the device puts "#version 330 core" and the
+// kind's defines (TEXTURED, POINT_SPRITE) before it. Switches tested per pixel
+// would cost the software renderer about a millisecond of every frame.
+const char* const kSceneFragmentShader = R"(
 in vec4 vertexColor;
 in vec2 vertexTexCoord;
 uniform sampler2D image;
-uniform bool textured;
-uniform bool pointSprite;
 out vec4 fragColor;
 
 void main() {
-    if (textured) {
-        vec4 texel = texture(image, pointSprite ? gl_PointCoord : vertexTexCoord);
-        fragColor = vec4(texel.rgb * vertexColor.rgb, texel.a);
-    } else {
-        fragColor = vertexColor;
-    }
+#if defined(TEXTURED) && defined(POINT_SPRITE)
+    vec4 texel = texture(image, gl_PointCoord);
+    fragColor = vec4(texel.rgb * vertexColor.rgb, texel.a);
+#elif defined(TEXTURED)
+    vec4 texel = texture(image, vertexTexCoord);
+    fragColor = vec4(texel.rgb * vertexColor.rgb, texel.a);
+#else
+    fragColor = vertexColor;
+#endif
 }
 )";
 

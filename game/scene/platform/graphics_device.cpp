@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 
 #include "core/platform/window_system_internal.h"
 #include "scene/platform/gl_shaders.h"
@@ -57,9 +58,14 @@ GLenum blendFactor(uint32_t value) {
     }
 }
 
-GLuint compileShader(GLenum kind, const char* source) {
+GLuint compileShader(GLenum kind, const char* source, const char* prefix = nullptr) {
     GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* sources[] = {prefix, source};
+    if (prefix != nullptr) {
+        glShaderSource(shader, 2, sources, nullptr);
+    } else {
+        glShaderSource(shader, 1, &source, nullptr);
+    }
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -73,20 +79,15 @@ GLuint compileShader(GLenum kind, const char* source) {
     return shader;
 }
 
-GLuint linkProgram(const char* vertexSource, const char* fragmentSource) {
-    GLuint vertex = compileShader(GL_VERTEX_SHADER, vertexSource);
-    GLuint fragment = compileShader(GL_FRAGMENT_SHADER, fragmentSource);
-    if (vertex == 0 || fragment == 0) {
-        glDeleteShader(vertex);
-        glDeleteShader(fragment);
-        return 0;
-    }
+// Links compiled shaders; they stay the caller's to delete.
+GLuint linkShaders(GLuint vertex, GLuint fragment) {
+    if (vertex == 0 || fragment == 0) return 0;
     GLuint program = glCreateProgram();
     glAttachShader(program, vertex);
     glAttachShader(program, fragment);
     glLinkProgram(program);
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
+    glDetachShader(program, vertex);
+    glDetachShader(program, fragment);
     GLint ok = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
     if (ok != GL_TRUE) {
@@ -94,6 +95,32 @@ GLuint linkProgram(const char* vertexSource, const char* fragmentSource) {
         return 0;
     }
     return program;
+}
+
+GLuint linkProgram(const char* vertexSource, const char* fragmentSource) {
+    GLuint vertex = compileShader(GL_VERTEX_SHADER, vertexSource);
+    GLuint fragment = compileShader(GL_FRAGMENT_SHADER, fragmentSource);
+    const GLuint program = linkShaders(vertex, fragment);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    return program;
+}
+
+// The scene's fragment shader in the build for one kind of draw.
+enum class SceneKind { Plain, Textured, Sprite, Count };
+constexpr const char* kSceneKindPrefix[] = {
+    "#version 330 core\n",
+    "#version 330 core\n#define TEXTURED\n",
+    "#version 330 core\n#define TEXTURED\n#define POINT_SPRITE\n",
+};
+
+// Uploads only what differs from the last upload: each uniform sent to the
+// software renderer is copied again for every draw that follows.
+template <typename T>
+bool differs(T& sent, const T& wanted, bool force) {
+    if (!force && std::memcmp(&sent, &wanted, sizeof(T)) == 0) return false;
+    sent = wanted;
+    return true;
 }
 
 // Normals go through the inverse transpose of the world matrix so that
@@ -123,10 +150,10 @@ public:
         : window_(window), context_(context), width_(width), height_(height) {}
 
     bool initialise() {
-        sceneProgram_ = linkProgram(kSceneVertexShader, kSceneFragmentShader);
+        if (!linkScenePrograms()) return false;
         screenProgram_ = linkProgram(kScreenVertexShader, kScreenFragmentShader);
-        if (sceneProgram_ == 0 || screenProgram_ == 0) return false;
-        lookUpUniforms();
+        if (screenProgram_ == 0) return false;
+        lookUpScreenUniforms();
 
         glGenSamplers(1, &sceneSampler_);
         glGenSamplers(1, &screenSampler_);
@@ -134,11 +161,15 @@ public:
         glSamplerParameteri(screenSampler_, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glSamplerParameteri(screenSampler_, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glSamplerParameteri(screenSampler_, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        // Texture unit 0 is the only one the device uses, and culling only
+        // ever drops back faces; both are set once.
+        glActiveTexture(GL_TEXTURE0);
+        glCullFace(GL_BACK);
         setDefaultStates();
 
         glGenVertexArrays(1, &screenVertexArray_);
         glGenBuffers(1, &screenBuffer_);
-        glBindVertexArray(screenVertexArray_);
+        bindVertexArray(screenVertexArray_);
         glBindBuffer(GL_ARRAY_BUFFER, screenBuffer_);
         glBufferData(GL_ARRAY_BUFFER, sizeof(float) * 16, nullptr, GL_DYNAMIC_DRAW);
         glEnableVertexAttribArray(0);
@@ -146,7 +177,7 @@ public:
         glEnableVertexAttribArray(1);
         glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float),
                               reinterpret_cast<void*>(2 * sizeof(float)));
-        glBindVertexArray(0);
+        bindVertexArray(0);
 
         glEnable(GL_PROGRAM_POINT_SIZE);
         glViewport(0, 0, width_, height_);
@@ -161,7 +192,7 @@ public:
             SDL_GL_DeleteContext(context_);
             return;
         }
-        glDeleteProgram(sceneProgram_);
+        for (const SceneProgram& program : scenePrograms_) glDeleteProgram(program.name);
         glDeleteProgram(screenProgram_);
         glDeleteSamplers(1, &sceneSampler_);
         glDeleteSamplers(1, &screenSampler_);
@@ -182,13 +213,13 @@ public:
             mask |= GL_COLOR_BUFFER_BIT;
         }
         if ((flags & kClearZBuffer) != 0) {
-            // Clearing depth ignores the depth-write switch.
-            glDepthMask(GL_TRUE);
+            // Clearing depth ignores the depth-write switch; the next draw
+            // puts the switch's own value back.
+            setDepthWrite(true);
             glClearDepth(depth);
             mask |= GL_DEPTH_BUFFER_BIT;
         }
         glClear(mask);
-        glDepthMask(states_[index(RenderState::ZWriteEnable)] != 0 ? GL_TRUE : GL_FALSE);
     }
 
     void beginScene() override {}
@@ -201,9 +232,9 @@ public:
 
     const std::vector<uint32_t>& lastPresentedFrame() const override { return lastPresented_; }
 
+    // Kept until the next draw, which sets on GL only the switches that changed.
     void setRenderState(RenderState state, uint32_t value) override {
         states_[index(state)] = value;
-        if (makeCurrent()) applyRenderState(state);
     }
     uint32_t renderState(RenderState state) const override { return states_[index(state)]; }
 
@@ -212,10 +243,10 @@ public:
         samplers_[state == SamplerState::MinFilter ? 0 : 1] = value;
         if (!makeCurrent()) return;
         const GLint filter = value == kFilterLinear ? GL_LINEAR : GL_NEAREST;
-        glSamplerParameteri(sceneSampler_,
-                            state == SamplerState::MinFilter ? GL_TEXTURE_MIN_FILTER
-                                                             : GL_TEXTURE_MAG_FILTER,
-                            filter);
+        glSamplerParameteri(
+            sceneSampler_,
+            state == SamplerState::MinFilter ? GL_TEXTURE_MIN_FILTER : GL_TEXTURE_MAG_FILTER,
+            filter);
     }
     uint32_t samplerState(int stage, SamplerState state) const override {
         if (stage != 0) return kFilterPoint;
@@ -245,13 +276,12 @@ public:
         texture->width = width;
         texture->height = height;
         glGenTextures(1, &texture->name);
-        glBindTexture(GL_TEXTURE_2D, texture->name);
+        bindTexture(texture->name);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     rgba);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-        glBindTexture(GL_TEXTURE_2D, 0);
         if (glGetError() != GL_NO_ERROR) {
+            forgetTexture(texture->name);
             glDeleteTextures(1, &texture->name);
             delete texture;
             return nullptr;
@@ -262,7 +292,10 @@ public:
     void releaseTexture(Texture* texture) override {
         if (texture == nullptr) return;
         if (boundTexture_ == texture) boundTexture_ = nullptr;
-        if (makeCurrent()) glDeleteTextures(1, &texture->name);
+        if (makeCurrent()) {
+            forgetTexture(texture->name);
+            glDeleteTextures(1, &texture->name);
+        }
         delete texture;
     }
 
@@ -278,7 +311,7 @@ public:
         points->staging.resize(static_cast<size_t>(pointCount));
         glGenVertexArrays(1, &points->vertexArray);
         glGenBuffers(1, &points->buffer);
-        glBindVertexArray(points->vertexArray);
+        bindVertexArray(points->vertexArray);
         glBindBuffer(GL_ARRAY_BUFFER, points->buffer);
         glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(PointVertex)) * pointCount,
                      nullptr, GL_DYNAMIC_DRAW);
@@ -288,7 +321,7 @@ public:
         glEnableVertexAttribArray(3);
         glVertexAttribPointer(3, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(PointVertex),
                               reinterpret_cast<void*>(12));
-        glBindVertexArray(0);
+        bindVertexArray(0);
         return points;
     }
 
@@ -297,6 +330,7 @@ public:
         if (pointSource_ == buffer) pointSource_ = nullptr;
         if (makeCurrent()) {
             glDeleteBuffers(1, &buffer->buffer);
+            forgetVertexArray(buffer->vertexArray);
             glDeleteVertexArrays(1, &buffer->vertexArray);
         }
         delete buffer;
@@ -323,9 +357,8 @@ public:
             firstPoint + pointCount > pointSource_->capacity || !makeCurrent())
             return;
         prepareSceneDraw(/*hasNormal=*/false, /*hasColor=*/true, /*points=*/true);
-        glBindVertexArray(pointSource_->vertexArray);
+        bindVertexArray(pointSource_->vertexArray);
         glDrawArrays(GL_POINTS, firstPoint, pointCount);
-        glBindVertexArray(0);
     }
 
     GpuMesh* createMesh(const MeshData& data) override {
@@ -336,7 +369,7 @@ public:
         glGenVertexArrays(1, &mesh->vertexArray);
         glGenBuffers(1, &mesh->vertexBuffer);
         glGenBuffers(1, &mesh->indexBuffer);
-        glBindVertexArray(mesh->vertexArray);
+        bindVertexArray(mesh->vertexArray);
         glBindBuffer(GL_ARRAY_BUFFER, mesh->vertexBuffer);
         glBufferData(GL_ARRAY_BUFFER,
                      static_cast<GLsizeiptr>(data.vertices.size() * sizeof(MeshVertex)),
@@ -354,7 +387,7 @@ public:
         glEnableVertexAttribArray(2);
         glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
                               reinterpret_cast<void*>(offsetof(MeshVertex, u)));
-        glBindVertexArray(0);
+        bindVertexArray(0);
         return mesh;
     }
 
@@ -363,6 +396,7 @@ public:
         if (makeCurrent()) {
             glDeleteBuffers(1, &mesh->vertexBuffer);
             glDeleteBuffers(1, &mesh->indexBuffer);
+            forgetVertexArray(mesh->vertexArray);
             glDeleteVertexArrays(1, &mesh->vertexArray);
         }
         delete mesh;
@@ -373,41 +407,36 @@ public:
         const MeshSubset& range = mesh->subsets[subset];
         if (range.indexCount == 0 || !makeCurrent()) return;
         prepareSceneDraw(mesh->hasNormals, /*hasColor=*/false, /*points=*/false);
-        glBindVertexArray(mesh->vertexArray);
+        bindVertexArray(mesh->vertexArray);
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.indexCount), GL_UNSIGNED_INT,
                        reinterpret_cast<void*>(sizeof(uint32_t) * range.firstIndex));
-        glBindVertexArray(0);
     }
 
+    // The scene's render states are not touched: the next scene draw sets
+    // its own switches again.
     void drawScreenImage(Texture* image, int x, int y, int w, int h, uint32_t argb) override {
         if (image == nullptr || w <= 0 || h <= 0 || !makeCurrent()) return;
         const float left = static_cast<float>(x), top = static_cast<float>(y);
         const float right = left + static_cast<float>(w), bottom = top + static_cast<float>(h);
-        const float quad[16] = {left, top, 0, 0, right, top, 1, 0,
+        const float quad[16] = {left, top,    0, 0, right, top,    1, 0,
                                 left, bottom, 0, 1, right, bottom, 1, 1};
-        glUseProgram(screenProgram_);
-        glUniform2f(screenUniforms_.screenSize, static_cast<float>(width_),
-                    static_cast<float>(height_));
+        useProgram(screenProgram_);
         const ColorValue tint = colorFromArgb(argb);
-        glUniform4f(screenUniforms_.tint, tint.r, tint.g, tint.b, tint.a);
-        glUniform1i(screenUniforms_.image, 0);
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, image->name);
-        glBindSampler(0, screenSampler_);
-        glDisable(GL_DEPTH_TEST);
-        glDepthMask(GL_FALSE);
-        glDisable(GL_CULL_FACE);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glBindVertexArray(screenVertexArray_);
+        if (differs(screenTint_, tint, !screenTintSent_)) {
+            glUniform4f(screenUniforms_.tint, tint.r, tint.g, tint.b, tint.a);
+            screenTintSent_ = true;
+        }
+        bindTexture(image->name);
+        bindSampler(screenSampler_);
+        setDepthTest(false);
+        setDepthWrite(false);
+        setCullMode(kCullNone);
+        setBlend(true);
+        setBlendFunction(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        bindVertexArray(screenVertexArray_);
         glBindBuffer(GL_ARRAY_BUFFER, screenBuffer_);
         glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof quad, quad);
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-        glBindVertexArray(0);
-        glBindSampler(0, sceneSampler_);
-        // Put back what the scene's states say.
-        for (int s = 0; s < static_cast<int>(RenderState::Count); ++s)
-            applyRenderState(static_cast<RenderState>(s));
     }
 
     std::vector<uint32_t> readPixels() const override {
@@ -433,11 +462,33 @@ private:
         GLint world, view, projection, normalMatrix;
         GLint lighting, hasNormal, hasColor, lightEnabled, toLight, lightDiffuse, lightAmbient;
         GLint ambientLevel, materialDiffuse, materialAmbient, materialEmissive;
-        GLint pointScale, pointSize, pointSizeMin, pointSizeMax, pointScaleFactors, viewportHeight;
-        GLint image, textured, pointSprite;
+        GLint pointScale, pointSize, pointSizeMin, pointSizeMax, pointScaleFactors;
+    };
+    // Every per-draw input of the scene programs, as last sent to one of them.
+    struct SceneValues {
+        Matrix world, view, projection;
+        std::array<float, 9> normalMatrix;
+        GLint lighting, hasNormal, hasColor, lightEnabled, pointScale;
+        Vec3 toLight;
+        ColorValue lightDiffuse, lightAmbient, ambientLevel;
+        ColorValue materialDiffuse, materialAmbient, materialEmissive;
+        float pointSize, pointSizeMin, pointSizeMax;
+        Vec3 pointScaleFactors;
+    };
+    struct SceneProgram {
+        GLuint name = 0;
+        SceneUniforms at{};
+        SceneValues sent{};
+        bool anySent = false;
     };
     struct ScreenUniforms {
         GLint screenSize, tint, image;
+    };
+    // The GL switches as last set, so that only changes reach GL.
+    struct Switches {
+        bool depthTest = false, depthWrite = true, blend = false;
+        uint32_t cullMode = kCullNone;
+        GLenum blendSource = GL_ONE, blendDestination = GL_ZERO;
     };
 
     static constexpr size_t index(RenderState state) { return static_cast<size_t>(state); }
@@ -450,21 +501,58 @@ private:
         return SDL_GL_MakeCurrent(sdl, context_) == 0;
     }
 
-    void lookUpUniforms() {
-        auto scene = [this](const char* name) { return glGetUniformLocation(sceneProgram_, name); };
-        sceneUniforms_ = {scene("world"), scene("view"), scene("projection"),
-                          scene("normalMatrix"), scene("lighting"), scene("hasNormal"),
-                          scene("hasColor"), scene("lightEnabled"), scene("toLight"),
-                          scene("lightDiffuse"), scene("lightAmbient"), scene("ambientLevel"),
-                          scene("materialDiffuse"), scene("materialAmbient"),
-                          scene("materialEmissive"), scene("pointScale"), scene("pointSize"),
-                          scene("pointSizeMin"), scene("pointSizeMax"),
-                          scene("pointScaleFactors"), scene("viewportHeight"), scene("image"),
-                          scene("textured"), scene("pointSprite")};
-        auto screen = [this](const char* name) {
-            return glGetUniformLocation(screenProgram_, name);
-        };
-        screenUniforms_ = {screen("screenSize"), screen("tint"), screen("image")};
+    // One vertex shader, and the fragment shader in each kind's build.
+    bool linkScenePrograms() {
+        const GLuint vertex = compileShader(GL_VERTEX_SHADER, kSceneVertexShader);
+        bool linked = vertex != 0;
+        for (size_t kind = 0; linked && kind < scenePrograms_.size(); ++kind) {
+            const GLuint fragment =
+                compileShader(GL_FRAGMENT_SHADER, kSceneFragmentShader, kSceneKindPrefix[kind]);
+            SceneProgram& program = scenePrograms_[kind];
+            program.name = linkShaders(vertex, fragment);
+            glDeleteShader(fragment);
+            linked = program.name != 0;
+            if (linked) lookUpSceneUniforms(program);
+        }
+        glDeleteShader(vertex);
+        return linked;
+    }
+
+    void lookUpSceneUniforms(SceneProgram& program) {
+        auto at = [&program](const char* name) { return glGetUniformLocation(program.name, name); };
+        program.at = {at("world"),
+                      at("view"),
+                      at("projection"),
+                      at("normalMatrix"),
+                      at("lighting"),
+                      at("hasNormal"),
+                      at("hasColor"),
+                      at("lightEnabled"),
+                      at("toLight"),
+                      at("lightDiffuse"),
+                      at("lightAmbient"),
+                      at("ambientLevel"),
+                      at("materialDiffuse"),
+                      at("materialAmbient"),
+                      at("materialEmissive"),
+                      at("pointScale"),
+                      at("pointSize"),
+                      at("pointSizeMin"),
+                      at("pointSizeMax"),
+                      at("pointScaleFactors")};
+        // What never changes is sent once.
+        useProgram(program.name);
+        glUniform1f(at("viewportHeight"), static_cast<float>(height_));
+        glUniform1i(at("image"), 0);
+    }
+
+    void lookUpScreenUniforms() {
+        auto at = [this](const char* name) { return glGetUniformLocation(screenProgram_, name); };
+        screenUniforms_ = {at("screenSize"), at("tint"), at("image")};
+        useProgram(screenProgram_);
+        glUniform2f(screenUniforms_.screenSize, static_cast<float>(width_),
+                    static_cast<float>(height_));
+        glUniform1i(screenUniforms_.image, 0);
     }
 
     // The states a freshly created device starts with.
@@ -489,95 +577,181 @@ private:
         glSamplerParameteri(sceneSampler_, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glSamplerParameteri(sceneSampler_, GL_TEXTURE_WRAP_S, GL_REPEAT);
         glSamplerParameteri(sceneSampler_, GL_TEXTURE_WRAP_T, GL_REPEAT);
-        glBindSampler(0, sceneSampler_);
+        bindSampler(sceneSampler_);
         glDepthFunc(GL_LEQUAL);
-        for (int s = 0; s < static_cast<int>(RenderState::Count); ++s)
-            applyRenderState(static_cast<RenderState>(s));
+        applySceneSwitches();
         const Matrix identity = matrixIdentity();
         transforms_ = {identity, identity, identity};
         normalMatrix_ = normalMatrixOf(identity);
     }
 
     // Render states that map onto GL's own switches; the rest are read at draw time.
-    void applyRenderState(RenderState state) {
-        const uint32_t value = states_[index(state)];
-        switch (state) {
-            case RenderState::ZEnable:
-                value != 0 ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
-                break;
-            case RenderState::ZWriteEnable: glDepthMask(value != 0 ? GL_TRUE : GL_FALSE); break;
-            case RenderState::CullMode:
-                if (value == kCullNone) {
-                    glDisable(GL_CULL_FACE);
-                } else {
-                    // The culled faces are those wound the named way on screen.
-                    glEnable(GL_CULL_FACE);
-                    glCullFace(GL_BACK);
-                    glFrontFace(value == kCullCounterClockwise ? GL_CW : GL_CCW);
-                }
-                break;
-            case RenderState::AlphaBlendEnable:
-                value != 0 ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
-                break;
-            case RenderState::SrcBlend:
-            case RenderState::DestBlend:
-                glBlendFunc(blendFactor(states_[index(RenderState::SrcBlend)]),
-                            blendFactor(states_[index(RenderState::DestBlend)]));
-                break;
-            default: break;
+    void applySceneSwitches() {
+        setDepthTest(states_[index(RenderState::ZEnable)] != 0);
+        setDepthWrite(states_[index(RenderState::ZWriteEnable)] != 0);
+        setCullMode(states_[index(RenderState::CullMode)]);
+        setBlend(states_[index(RenderState::AlphaBlendEnable)] != 0);
+        setBlendFunction(blendFactor(states_[index(RenderState::SrcBlend)]),
+                         blendFactor(states_[index(RenderState::DestBlend)]));
+        switchesKnown_ = true;
+    }
+
+    template <typename T>
+    bool switchChanges(T& current, T wanted) {
+        if (switchesKnown_ && current == wanted) return false;
+        current = wanted;
+        return true;
+    }
+    void setDepthTest(bool on) {
+        if (switchChanges(switches_.depthTest, on))
+            on ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
+    }
+    void setDepthWrite(bool on) {
+        if (switchChanges(switches_.depthWrite, on)) glDepthMask(on ? GL_TRUE : GL_FALSE);
+    }
+    void setCullMode(uint32_t mode) {
+        if (!switchChanges(switches_.cullMode, mode)) return;
+        if (mode == kCullNone) {
+            glDisable(GL_CULL_FACE);
+        } else {
+            // The culled faces are those wound the named way on screen.
+            glEnable(GL_CULL_FACE);
+            glFrontFace(mode == kCullCounterClockwise ? GL_CW : GL_CCW);
         }
+    }
+    void setBlend(bool on) {
+        if (switchChanges(switches_.blend, on)) on ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+    }
+    void setBlendFunction(GLenum source, GLenum destination) {
+        const bool sourceChanges = switchChanges(switches_.blendSource, source);
+        const bool destinationChanges = switchChanges(switches_.blendDestination, destination);
+        if (sourceChanges || destinationChanges) glBlendFunc(source, destination);
+    }
+
+    void useProgram(GLuint program) {
+        if (currentProgram_ == program) return;
+        glUseProgram(program);
+        currentProgram_ = program;
+    }
+    void bindTexture(GLuint name) {
+        if (boundTextureName_ == name) return;
+        glBindTexture(GL_TEXTURE_2D, name);
+        boundTextureName_ = name;
+    }
+    // GL unbinds what is deleted while bound.
+    void forgetTexture(GLuint name) {
+        if (boundTextureName_ == name) boundTextureName_ = 0;
+    }
+    void bindSampler(GLuint sampler) {
+        if (boundSampler_ == sampler) return;
+        glBindSampler(0, sampler);
+        boundSampler_ = sampler;
+    }
+    void bindVertexArray(GLuint vertexArray) {
+        if (boundVertexArray_ == vertexArray) return;
+        glBindVertexArray(vertexArray);
+        boundVertexArray_ = vertexArray;
+    }
+    void forgetVertexArray(GLuint vertexArray) {
+        if (boundVertexArray_ == vertexArray) boundVertexArray_ = 0;
     }
 
     float floatState(RenderState state) const { return bitsFloat(states_[index(state)]); }
 
     void prepareSceneDraw(bool hasNormal, bool hasColor, bool points) {
-        const SceneUniforms& u = sceneUniforms_;
-        glUseProgram(sceneProgram_);
-        glUniformMatrix4fv(u.world, 1, GL_FALSE, &transforms_[0].m[0][0]);
-        glUniformMatrix4fv(u.view, 1, GL_FALSE, &transforms_[1].m[0][0]);
-        glUniformMatrix4fv(u.projection, 1, GL_FALSE, &transforms_[2].m[0][0]);
-        glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normalMatrix_.data());
-        glUniform1i(u.lighting, states_[index(RenderState::Lighting)] != 0);
-        glUniform1i(u.hasNormal, hasNormal);
-        glUniform1i(u.hasColor, hasColor);
-        glUniform1i(u.lightEnabled, lightEnabled_);
-        const Vec3 toLight = vec3Normalize(
-            {-light_.direction.x, -light_.direction.y, -light_.direction.z});
-        glUniform3f(u.toLight, toLight.x, toLight.y, toLight.z);
-        glUniform4f(u.lightDiffuse, light_.diffuse.r, light_.diffuse.g, light_.diffuse.b,
-                    light_.diffuse.a);
-        glUniform4f(u.lightAmbient, light_.ambient.r, light_.ambient.g, light_.ambient.b,
-                    light_.ambient.a);
-        const ColorValue ambient = colorFromArgb(states_[index(RenderState::Ambient)]);
-        glUniform4f(u.ambientLevel, ambient.r, ambient.g, ambient.b, ambient.a);
-        glUniform4f(u.materialDiffuse, material_.diffuse.r, material_.diffuse.g,
-                    material_.diffuse.b, material_.diffuse.a);
-        glUniform4f(u.materialAmbient, material_.ambient.r, material_.ambient.g,
-                    material_.ambient.b, material_.ambient.a);
-        glUniform4f(u.materialEmissive, material_.emissive.r, material_.emissive.g,
-                    material_.emissive.b, material_.emissive.a);
-        glUniform1i(u.pointScale, points && states_[index(RenderState::PointScaleEnable)] != 0);
-        glUniform1f(u.pointSize, floatState(RenderState::PointSize));
-        glUniform1f(u.pointSizeMin, floatState(RenderState::PointSizeMin));
-        glUniform1f(u.pointSizeMax, floatState(RenderState::PointSizeMax));
-        glUniform3f(u.pointScaleFactors, floatState(RenderState::PointScaleA),
-                    floatState(RenderState::PointScaleB), floatState(RenderState::PointScaleC));
-        glUniform1f(u.viewportHeight, static_cast<float>(height_));
-        glUniform1i(u.image, 0);
-        glUniform1i(u.textured, boundTexture_ != nullptr);
-        glUniform1i(u.pointSprite, points && states_[index(RenderState::PointSpriteEnable)] != 0);
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, boundTexture_ != nullptr ? boundTexture_->name : 0);
+        applySceneSwitches();
+        const bool textured = boundTexture_ != nullptr;
+        const bool sprite = points && states_[index(RenderState::PointSpriteEnable)] != 0;
+        const SceneKind kind =
+            !textured ? SceneKind::Plain : (sprite ? SceneKind::Sprite : SceneKind::Textured);
+        SceneProgram& program = scenePrograms_[static_cast<size_t>(kind)];
+        useProgram(program.name);
+
+        SceneValues wanted;
+        wanted.world = transforms_[0];
+        wanted.view = transforms_[1];
+        wanted.projection = transforms_[2];
+        wanted.normalMatrix = normalMatrix_;
+        wanted.lighting = states_[index(RenderState::Lighting)] != 0;
+        wanted.hasNormal = hasNormal;
+        wanted.hasColor = hasColor;
+        wanted.lightEnabled = lightEnabled_;
+        wanted.pointScale = points && states_[index(RenderState::PointScaleEnable)] != 0;
+        wanted.toLight =
+            vec3Normalize({-light_.direction.x, -light_.direction.y, -light_.direction.z});
+        wanted.lightDiffuse = light_.diffuse;
+        wanted.lightAmbient = light_.ambient;
+        wanted.ambientLevel = colorFromArgb(states_[index(RenderState::Ambient)]);
+        wanted.materialDiffuse = material_.diffuse;
+        wanted.materialAmbient = material_.ambient;
+        wanted.materialEmissive = material_.emissive;
+        wanted.pointSize = floatState(RenderState::PointSize);
+        wanted.pointSizeMin = floatState(RenderState::PointSizeMin);
+        wanted.pointSizeMax = floatState(RenderState::PointSizeMax);
+        wanted.pointScaleFactors = {floatState(RenderState::PointScaleA),
+                                    floatState(RenderState::PointScaleB),
+                                    floatState(RenderState::PointScaleC)};
+        sendSceneValues(program, wanted);
+
+        if (textured) {
+            bindSampler(sceneSampler_);
+            bindTexture(boundTexture_->name);
+        }
+    }
+
+    void sendSceneValues(SceneProgram& program, const SceneValues& wanted) {
+        const bool all = !program.anySent;
+        program.anySent = true;
+        SceneValues& sent = program.sent;
+        const SceneUniforms& u = program.at;
+        auto sendMatrix = [&](GLint at, Matrix& current, const Matrix& value) {
+            if (differs(current, value, all)) glUniformMatrix4fv(at, 1, GL_FALSE, &value.m[0][0]);
+        };
+        auto sendFlag = [&](GLint at, GLint& current, GLint value) {
+            if (differs(current, value, all)) glUniform1i(at, value);
+        };
+        auto sendFloat = [&](GLint at, float& current, float value) {
+            if (differs(current, value, all)) glUniform1f(at, value);
+        };
+        auto sendVec3 = [&](GLint at, Vec3& current, const Vec3& value) {
+            if (differs(current, value, all)) glUniform3f(at, value.x, value.y, value.z);
+        };
+        auto sendColor = [&](GLint at, ColorValue& current, const ColorValue& value) {
+            if (differs(current, value, all)) glUniform4f(at, value.r, value.g, value.b, value.a);
+        };
+        sendMatrix(u.world, sent.world, wanted.world);
+        sendMatrix(u.view, sent.view, wanted.view);
+        sendMatrix(u.projection, sent.projection, wanted.projection);
+        if (differs(sent.normalMatrix, wanted.normalMatrix, all))
+            glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, wanted.normalMatrix.data());
+        sendFlag(u.lighting, sent.lighting, wanted.lighting);
+        sendFlag(u.hasNormal, sent.hasNormal, wanted.hasNormal);
+        sendFlag(u.hasColor, sent.hasColor, wanted.hasColor);
+        sendFlag(u.lightEnabled, sent.lightEnabled, wanted.lightEnabled);
+        sendFlag(u.pointScale, sent.pointScale, wanted.pointScale);
+        sendVec3(u.toLight, sent.toLight, wanted.toLight);
+        sendColor(u.lightDiffuse, sent.lightDiffuse, wanted.lightDiffuse);
+        sendColor(u.lightAmbient, sent.lightAmbient, wanted.lightAmbient);
+        sendColor(u.ambientLevel, sent.ambientLevel, wanted.ambientLevel);
+        sendColor(u.materialDiffuse, sent.materialDiffuse, wanted.materialDiffuse);
+        sendColor(u.materialAmbient, sent.materialAmbient, wanted.materialAmbient);
+        sendColor(u.materialEmissive, sent.materialEmissive, wanted.materialEmissive);
+        sendFloat(u.pointSize, sent.pointSize, wanted.pointSize);
+        sendFloat(u.pointSizeMin, sent.pointSizeMin, wanted.pointSizeMin);
+        sendFloat(u.pointSizeMax, sent.pointSizeMax, wanted.pointSizeMax);
+        sendVec3(u.pointScaleFactors, sent.pointScaleFactors, wanted.pointScaleFactors);
     }
 
     WindowHandle window_;
     SDL_GLContext context_;
     int width_, height_;
-    GLuint sceneProgram_ = 0, screenProgram_ = 0;
+    std::array<SceneProgram, static_cast<size_t>(SceneKind::Count)> scenePrograms_{};
+    GLuint screenProgram_ = 0;
     GLuint sceneSampler_ = 0, screenSampler_ = 0;
     GLuint screenVertexArray_ = 0, screenBuffer_ = 0;
-    SceneUniforms sceneUniforms_{};
     ScreenUniforms screenUniforms_{};
+    ColorValue screenTint_{};
+    bool screenTintSent_ = false;
     std::array<uint32_t, static_cast<size_t>(RenderState::Count)> states_{};
     std::array<uint32_t, 2> samplers_{};
     std::array<Matrix, 3> transforms_{};
@@ -588,6 +762,10 @@ private:
     Texture* boundTexture_ = nullptr;
     PointBuffer* pointSource_ = nullptr;
     std::vector<uint32_t> lastPresented_;
+    // What is bound on the GL context right now.
+    Switches switches_;
+    bool switchesKnown_ = false;  // until first set, every switch goes to GL
+    GLuint currentProgram_ = 0, boundTextureName_ = 0, boundSampler_ = 0, boundVertexArray_ = 0;
 };
 
 }  // namespace

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <assimp/Importer.hpp>
-#include <cstring>
 #include <fstream>
+#include <sstream>
+
+#include "scene/platform/x_file_text.h"
 
 namespace platform {
 
@@ -19,11 +21,11 @@ namespace {
 constexpr unsigned kImportSteps = aiProcess_Triangulate | aiProcess_PreTransformVertices |
                                   aiProcess_ConvertToLeftHanded | aiProcess_JoinIdenticalVertices;
 
-// Other formats the importer knows must not pass for a mesh file.
-bool startsLikeXFile(const std::string& fileName) {
+std::string wholeFile(const std::string& fileName) {
     std::ifstream file(fileName, std::ios::binary);
-    char magic[4] = {};
-    return file.read(magic, sizeof magic) && std::memcmp(magic, "xof ", sizeof magic) == 0;
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
 }
 
 // The importer adds an unnamed material of its own when the file lists none;
@@ -95,9 +97,12 @@ void appendMesh(const aiMesh& source, MeshData& data) {
 }  // namespace
 
 std::optional<XMeshFile> readXMeshFile(const std::string& fileName) {
-    if (!startsLikeXFile(fileName)) return std::nullopt;
+    // Other formats the importer knows must not pass for a mesh file.
+    const std::optional<std::string> text = xFileAsCheckedText(wholeFile(fileName));
+    if (!text) return std::nullopt;
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(fileName, kImportSteps);
+    const aiScene* scene =
+        importer.ReadFileFromMemory(text->data(), text->size(), kImportSteps, "x");
     if (scene == nullptr || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 ||
         scene->mNumMeshes == 0 || scene->mNumMaterials == 0)
         return std::nullopt;

@@ -1,0 +1,132 @@
+// Saving the player's level where the disk will not take it: the save is
+// skipped without a word, and whatever "Data.vrp" held before survives.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "core/game_world.h"
+#include "fault_support.h"
+#include "gameplay/progress_file.h"
+#include "temp_folder.h"
+#include "world_reset.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class FaultSave : public ::testing::Test {
+protected:
+    void SetUp() override { resetWorld(); }
+    void TearDown() override { resetWorld(); }
+
+    TempWorkingFolder folder;
+};
+
+// Makes `path` read-only for this process. Root writes through permission
+// bits, so for root the folder is mounted again read-only in a mount
+// namespace of the process's own, where even root gets "read-only file
+// system"; anyone else is simply refused by the folder's mode.
+bool makeReadOnly(const fs::path& path) {
+    if (geteuid() != 0) return chmod(path.c_str(), 0555) == 0;
+    return unshare(CLONE_NEWNS) == 0 &&
+           mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount(path.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+           mount(nullptr, path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+}
+
+enum ChildResult {
+    kSavedNothing = 0,
+    kNotReadOnly = 10,
+    kStillWritable = 11,
+    kOldLevelLost = 12,
+    kMissingFileAppeared = 13,
+};
+
+// In a child process, since the mount namespace and the refusal are for
+// good: makes the folder read-only, then saves into it with and without an
+// earlier progress file.
+int saveInReadOnlyFolder(const fs::path& path) {
+    if (!makeReadOnly(path)) return kNotReadOnly;
+    const int probe = ::open((path / "probe").c_str(), O_WRONLY | O_CREAT, 0644);
+    if (probe >= 0) return kStillWritable;
+
+    fs::current_path(path / "saved");
+    world.level = 21;
+    saveProgress();
+    world.level = 0;
+    if (!loadProgress() || world.level != 12) return kOldLevelLost;
+
+    // A first start: no file to read, and none can be made.
+    fs::current_path(path / "first");
+    world.level = 0;
+    if (loadProgress()) return kMissingFileAppeared;
+    saveProgress();
+    if (loadProgress()) return kMissingFileAppeared;
+    return kSavedNothing;
+}
+
+TEST_F(FaultSave, AReadOnlyFolderKeepsWhatItHeldAndTellsNothing) {
+    fs::create_directory("saved");
+    fs::create_directory("first");
+    fault::writeFile("saved/Data.vrp", "18.2");
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(saveInReadOnlyFolder(folder.path()));
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    chmod(folder.path().c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status)) << "the save crashed";
+    EXPECT_EQ(WEXITSTATUS(status), kSavedNothing);
+
+    EXPECT_EQ(fault::readFile("saved/Data.vrp"), "18.2");
+    EXPECT_FALSE(fs::exists("saved/Data.vrp.new"));
+    EXPECT_TRUE(fs::is_empty("first"));
+}
+
+// Ways a save fails part-way: the disk is full at the first byte, or fills
+// after some of them, or the scratch file's name is taken.
+TEST_F(FaultSave, EveryFailedSaveKeepsTheOldFileAndLeavesNoScratch) {
+    fault::writeFile("Data.vrp", "18.2");
+    world.level = 21;  // "32.6"
+
+    // /dev/full answers every write with "no space left on device".
+    fs::create_symlink("/dev/full", "Data.vrp.new");
+    saveProgress();
+    EXPECT_EQ(fault::readFile("Data.vrp"), "18.2");
+    EXPECT_FALSE(fs::exists(fs::symlink_status("Data.vrp.new")));
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    for (rlim_t bytes = 0; bytes < 4; ++bytes) {
+        rlimit limit = previous;
+        limit.rlim_cur = bytes;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        saveProgress();
+        setrlimit(RLIMIT_FSIZE, &previous);
+        EXPECT_EQ(fault::readFile("Data.vrp"), "18.2") << bytes << " bytes fit";
+        EXPECT_FALSE(fs::exists("Data.vrp.new")) << bytes << " bytes fit";
+    }
+    std::signal(SIGXFSZ, SIG_DFL);
+
+    fs::create_directory("Data.vrp.new");
+    saveProgress();
+    EXPECT_EQ(fault::readFile("Data.vrp"), "18.2");
+    fs::remove("Data.vrp.new");
+
+    // With room again the same save goes through.
+    saveProgress();
+    EXPECT_EQ(fault::readFile("Data.vrp"), "32.6");
+}
+
+}  // namespace
