@@ -149,6 +149,7 @@ GameFolder::GameFolder(const std::string& distDir)
     }
     if (error) {
         std::fprintf(stderr, "cannot read the game folder %s\n", distDir.c_str());
+        std::filesystem::remove_all(path_, error);
         std::exit(1);
     }
     std::filesystem::current_path(path_);

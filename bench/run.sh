@@ -7,8 +7,8 @@
 #   BUILD_DIR=... bench/run.sh
 #
 # Without DISPLAY it starts its own Xvfb at 1280x720x24. Sound goes to SDL's
-# dummy driver. The figures only mean something on a quiet machine: every
-# table shows how much CPU other processes used meanwhile.
+# dummy driver. The figures only mean something on a quiet machine: the
+# tables show how much CPU the X server and other processes used meanwhile.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -28,8 +28,8 @@ export BENCH_SUMMARY="$summary"
 xvfb_pid=""
 floor_pid=""
 cleanup() {
-  [[ -n "$floor_pid" ]] && kill "$floor_pid" 2>/dev/null || true
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
+  if [[ -n "$floor_pid" ]]; then kill "$floor_pid" 2>/dev/null || true; fi
+  if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -46,7 +46,8 @@ if [[ -z "${DISPLAY:-}" ]]; then
     [[ -s "$work/display" ]] && break
     sleep 0.1
   done
-  export DISPLAY=":$(cat "$work/display")"
+  DISPLAY=":$(cat "$work/display")"
+  export DISPLAY
 fi
 
 echo
@@ -77,7 +78,7 @@ floor_table() {
   for i in "${!scenes[@]}"; do
     local busy0 busy1 ours server0=0 server1=0
     busy0=$(awk '/^cpu /{print $2+$3+$4+$7+$8+$9}' /proc/stat)
-    [[ -n "$xvfb_pid" ]] && server0=$(awk '{print $14+$15}' "/proc/$xvfb_pid/stat")
+    if [[ -n "$xvfb_pid" ]]; then server0=$(awk '{print $14+$15}' "/proc/$xvfb_pid/stat"); fi
     "$work/floor/scene" "${scenes[$i]}" --mallopt --nofinish >"$work/floor.out" 2>/dev/null &
     floor_pid=$!
     sleep 12
@@ -88,14 +89,16 @@ floor_table() {
     wait "$floor_pid" || true
     floor_pid=""
     busy1=$(awk '/^cpu /{print $2+$3+$4+$7+$8+$9}' /proc/stat)
-    [[ -n "$xvfb_pid" ]] && server1=$(awk '{print $14+$15}' "/proc/$xvfb_pid/stat")
+    if [[ -n "$xvfb_pid" ]]; then server1=$(awk '{print $14+$15}' "/proc/$xvfb_pid/stat"); fi
     local fps cpu faults others server="?"
     fps=$(sed -n 's/.*= \([0-9.]*\) fps.*/\1/p' "$work/floor.out")
     cpu=$(sed -n 's/.*process CPU \([0-9.]*\) ms\/frame.*/\1/p' "$work/floor.out")
     faults=$(sed -n 's/.*page faults \([0-9.]*\) per frame.*/\1/p' "$work/floor.out")
     others=$(awk -v a="$busy0" -v b="$busy1" -v o="$ours" -v x=$((server1 - server0)) -v hz="$(getconf CLK_TCK)" \
       'BEGIN{v=(b-a-o-x)/hz/12*100; if (v<0) v=0; printf "%.0f", v}')
-    [[ -n "$xvfb_pid" ]] && server=$(awk -v x=$((server1 - server0)) -v hz="$(getconf CLK_TCK)" 'BEGIN{printf "%.0f", x/hz/12*100}')
+    if [[ -n "$xvfb_pid" ]]; then
+      server=$(awk -v x=$((server1 - server0)) -v hz="$(getconf CLK_TCK)" 'BEGIN{printf "%.0f", x/hz/12*100}')
+    fi
     printf "| %-41s | %4s | %9s | %12s | %7s | %10s | %8s |\n" "${names[$i]}" "$fps" "$cpu" "$faults" "$peak" "$server" "$others"
     echo "floor.${scenes[$i]}.cpu=$cpu" >>"$summary"
     echo "floor.${scenes[$i]}.peak_mb=$peak" >>"$summary"
@@ -117,14 +120,14 @@ goal() {  # name, measured, comparison, limit, unit
   elif awk -v m="$2" -v l="$4" -v c="$3" 'BEGIN{exit !((c=="<=" && m<=l) || (c==">=" && m>=l))}'; then verdict="met"
   else verdict="MISSED"; fi
   local shown="$2"
-  [[ -n "$2" ]] && shown=$(printf "%.2f" "$2")
-  printf "| %-56s | %10s | %3s %-10s | %-12s |\n" "$1" "$shown" "$3" "$4 $5" "$verdict"
+  if [[ -n "$2" ]]; then shown=$(printf "%.2f" "$2"); fi
+  printf "| %-60s | %10s | %3s %-10s | %-12s |\n" "$1" "$shown" "$3" "$4 $5" "$verdict"
 }
 echo
 echo "Goals"
 echo
-echo "| goal                                                     |   measured | limit          | verdict      |"
-echo "|----------------------------------------------------------|------------|----------------|--------------|"
+echo "| goal                                                         |   measured | limit          | verdict      |"
+echo "|--------------------------------------------------------------|------------|----------------|--------------|"
 goal "menu: whole-process CPU per paced frame (with music)" "$(value pacing.cpu_per_frame)" "<=" 8.4 ms
 goal "menu: frames per second, paced" "$(value pacing.fps)" ">=" 58 fps
 floor3=$(value floor.3.cpu)
@@ -134,10 +137,12 @@ if [[ -n "$floor3" && -n "$gameover" ]]; then
   goal "game over: CPU per paced frame / floor scene 3" "$ratio" "<=" 1.15 x
 fi
 goal "playing (Level20, explosion): paced frames per second" "$(value frames.1.paced_fps)" ">=" 55 fps
-goal "page faults per frame, menu loop (steady state)" "$(value pacing.faults)" "<=" 1 ""
+goal "page faults per frame, menu loop (its first 11 s)" "$(value pacing.faults)" "<=" 1 ""
+goal "page faults per frame, each screen paced after warm-up (max)" \
+  "$(sed -n 's/^frames\.[0-9]*\.paced_faults=//p' "$summary" | sort -g | tail -n 1)" "<=" 1 ""
 goal "peak resident memory of the Game binary" "$(value game.peak_mb)" "<=" 100 MB
 goal "mean frame interval, menu loop (lower bound)" "$(value pacing.mean)" ">=" 16.0 ms
 goal "mean frame interval, menu loop (upper bound)" "$(value pacing.mean)" "<=" 17.0 ms
 goal "p99 frame interval, menu loop" "$(value pacing.p99)" "<=" 18 ms
-goal "main thread CPU % of a core in the menu loop (no busy wait)" "$(value pacing.main_thread_percent)" "<=" 25 %
+goal "menu loop: main thread CPU % of a core (no busy wait)" "$(value pacing.main_thread_percent)" "<=" 25 %
 goal "launch to first menu frame (median)" "$(value startup.first_menu_ms)" "<=" 600 ms
