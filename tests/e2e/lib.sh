@@ -203,3 +203,12 @@ menu_running() {
   changed=$(compare -metric AE -fuzz 5% "$first" "$second" null: 2>&1 || true)
   ((${changed%%.*} > 200))
 }
+
+# Leaves play for the menu, quits from there, and expects a clean exit.
+quit_from_play() {
+  press Escape
+  sleep 0.3
+  press F3
+  wait_for_exit 10
+  ((GAME_EXIT == 0)) || fail "exit code $GAME_EXIT"
+}

@@ -15,10 +15,7 @@ sleep 1
 press F1
 wait_for_white_title 8 || fail "no level banner after finishing level 0"
 [[ $(cat "$GAME_DIR/Data.vrp") == "0.6" ]] || fail "Data.vrp holds '$(cat "$GAME_DIR/Data.vrp")' after level 0"
-press Escape
-sleep 0.3
-press F3
-wait_for_exit 10
+quit_from_play
 
 # A rock straight ahead in the middle lane: crash, then "Game Over".
 use_test_levels "0\n35\n400\n"
@@ -52,9 +49,5 @@ sleep 0.5
 screenshot "$GAME_DIR/resumed.png"
 (($(black_text_in_title "$GAME_DIR/resumed.png") < 50)) || fail "F2 did not resume play"
 
-press Escape
-sleep 0.3
-press F3
-wait_for_exit 10
-((GAME_EXIT == 0)) || fail "exit code $GAME_EXIT"
+quit_from_play
 echo PASS
