@@ -1,36 +1,73 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite headless, under a virtual
-# X server with Mesa's software OpenGL and SDL's dummy audio driver. Then the
-# unit tests once more in a build with AddressSanitizer, LeakSanitizer and
-# UndefinedBehaviorSanitizer, and every fuzz target for a bounded time.
+# X server with Mesa's software OpenGL and SDL's dummy audio driver. Beside
+# it, at lower priority, a clang build with AddressSanitizer, LeakSanitizer,
+# UndefinedBehaviorSanitizer and libFuzzer's coverage runs the unit tests
+# once more and then every fuzz target for a bounded time. Ends with the
+# time each stage took.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh
 jobs=$(nproc)
 xvfb=(xvfb-run --auto-servernum --server-args="-screen 0 1280x720x24 -nolisten tcp")
 export SDL_AUDIODRIVER=dummy
 
-cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build-test -j"$jobs"
-(cd build-test && "${xvfb[@]}" ctest --output-on-failure --timeout 600)
+times=$(mktemp)
+trap 'rm -f "$times"' EXIT
+# Runs a stage and notes how long it took; the note survives a failure.
+stage() {
+  local name=$1 start=$SECONDS status=0
+  shift
+  "$@" || status=$?
+  printf '%-30s %5d s%s\n' "$name" $((SECONDS - start)) "$( ((status == 0)) || echo "  FAILED")" >>"$times"
+  return "$status"
+}
 
-# The unit tests under the sanitizers, all in one process: any report stops
-# the run, and the leak check runs when the process ends. Leaks that belong
-# to system libraries are suppressed in tests/sanitizers/lsan.supp. The
-# whole-game shell tests are left to the build above.
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLUNE_SANITIZE=ON
-cmake --build build-asan -j"$jobs" --target vorlune_tests
-(
-  cd build-asan/tests
-  export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:strict_string_checks=1
-  export LSAN_OPTIONS=suppressions=$(realpath ../../tests/sanitizers/lsan.supp):print_suppressions=0
-  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-  "${xvfb[@]}" ./vorlune_tests
-)
+stage "install packages" scripts/install-deps.sh
 
-# Each fuzz target for 30 seconds from seeds made of the shipped content;
-# tests/fuzz/run.sh runs them longer by hand.
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVORLUNE_FUZZ=ON -DBUILD_TESTING=OFF
-cmake --build build-fuzz -j"$jobs" --target fuzz_all
-tests/fuzz/run.sh build-fuzz build-test/dist 30
+# The sanitizer build and its runs, in the background: the tests of the
+# normal build keep their speed, and the build fills the cores they leave.
+sanitizer_stages() {
+  set -e
+  stage "sanitizer: configure" env CC=clang CXX=clang++ cmake -S . -B build-san \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLUNE_SANITIZE=ON -DVORLUNE_FUZZ=ON \
+    -DVORLUNE_UPDATER_LOOPBACK_PORT=47392
+  stage "sanitizer: build" cmake --build build-san -j"$jobs" --target vorlune_tests fuzz_all
+  # The unit tests all in one process: any report stops the run, and the
+  # leak check runs when the process ends. Leaks that belong to system
+  # libraries are suppressed in tests/sanitizers/lsan.supp.
+  (
+    cd build-san/tests
+    export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:strict_string_checks=1
+    export LSAN_OPTIONS=suppressions=$(realpath ../../tests/sanitizers/lsan.supp):print_suppressions=0
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    stage "sanitizer: unit tests" "${xvfb[@]}" ./vorlune_tests
+  )
+  # Each fuzz target for 30 seconds from seeds made of the shipped content;
+  # tests/fuzz/run.sh runs them longer by hand.
+  stage "fuzzing" env FUZZ_JOBS="$jobs" tests/fuzz/run.sh build-san build-san/dist 30
+}
+mkdir -p build-san
+sanitizer_log=build-san/stages.log
+setsid nice -n 10 bash -c "$(declare -f stage sanitizer_stages); $(declare -p jobs xvfb times); sanitizer_stages" \
+  >"$sanitizer_log" 2>&1 &
+sanitizer_pid=$!
+trap 'kill -- -$sanitizer_pid 2>/dev/null; rm -f "$times"' EXIT
+
+status=0
+stage "configure" cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo || status=$?
+((status != 0)) || stage "build" cmake --build build-test -j"$jobs" || status=$?
+((status != 0)) || (cd build-test && stage "tests" "${xvfb[@]}" ctest --output-on-failure) || status=$?
+
+sanitizer_status=0
+wait "$sanitizer_pid" || sanitizer_status=$?
+trap 'rm -f "$times"' EXIT
+echo
+echo "=== The sanitizer build and its runs ==="
+cat "$sanitizer_log"
+((sanitizer_status == 0)) || status=1
+
+echo
+echo "=== Time per stage (the sanitizer stages ran beside the others) ==="
+cat "$times"
+printf '%-30s %5d s\n' "all" "$SECONDS"
+exit "$status"

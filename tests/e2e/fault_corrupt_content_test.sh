@@ -8,7 +8,7 @@
 source "$(dirname "$0")/lib.sh"
 
 make_game_folder "$1"
-start_window_manager
+start_display
 
 size=$(stat -c %s "$GAME_DIR/rock.x")
 truncate -s $((size / 2)) "$GAME_DIR/rock.x"
@@ -26,6 +26,7 @@ reach_menu_closing_boxes 30 || fail "no menu after the broken files"
 
 # The garbage level is played for a while; nothing ends the game.
 press F1
+wait_until 5 shows_no_menu_title || fail "F1 did not start play"
 sleep 4
 game_alive || fail "Game ended in play: $(cat "$GAME_DIR/game.log")"
 [[ -z $(message_boxes) ]] || fail "a box appeared in play"

@@ -6,7 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 
 make_game_folder "$1"
-start_window_manager
+start_display
 
 # A level whose only rock stands far beside the lanes: finished in seconds.
 use_test_levels "200\n35\n300\n"
@@ -29,14 +29,7 @@ start_game_in() {
     (cd "$GAME_DIR" && exec ./Game) >"$LOG" 2>&1 &
   fi
   GAME_PID=$!
-  GAME_WINDOW=""
-  for _ in $(seq 1 100); do
-    GAME_WINDOW=$(xdotool search --all --pid "$GAME_PID" --name "^${WINDOW_TITLE}\$" 2>/dev/null | head -n 1 || true)
-    [[ -n "$GAME_WINDOW" ]] && break
-    game_alive || fail "Game exited before its window appeared: $(cat "$LOG")"
-    sleep 0.1
-  done
-  [[ -n "$GAME_WINDOW" ]] || fail "no window titled '$WINDOW_TITLE'"
+  wait_for_game_window "$LOG"
 }
 
 no_message_boxes() {
@@ -45,17 +38,16 @@ no_message_boxes() {
 
 # Finishes level 0 and checks that level 1 begins and the game plays on.
 finish_level_and_play_on() {
-  sleep 1
+  wait_for_menu 20 || fail "no menu ($1)"
   press F1
   wait_for_white_title 8 || fail "no level banner after finishing level 0 ($1)"
   no_message_boxes || fail "a message box appeared ($1)"
-  # The banner gives way to level 1, played as usual.
-  sleep 3
+  # The banner stays over level 1's first two seconds of play, then goes.
+  wait_until 10 shows_no_white_title || fail "level 1 did not play on ($1)"
   game_alive || fail "the game ended ($1): $(cat "$LOG")"
-  screenshot "$GAME_DIR/../playing-on.png" 2>/dev/null || true
   no_message_boxes || fail "a message box appeared ($1)"
   press Escape
-  sleep 0.3
+  wait_until 5 shows_menu || fail "Esc did not bring the menu ($1)"
   press F3
   wait_for_exit 10
   ((GAME_EXIT == 0)) || fail "exit code $GAME_EXIT ($1)"

@@ -5,14 +5,13 @@ source "$(dirname "$0")/lib.sh"
 
 make_game_folder "$1"
 rm -f "$GAME_DIR/Data.vrp"
-start_window_manager
+start_display
 start_game
-sleep 2
+wait_for_menu 20 || fail "no menu with its title and the ship turning"
 
+# Start-up writes the progress file before the menu's first frame.
 [[ -f "$GAME_DIR/Data.vrp" ]] || fail "no Data.vrp after the first start"
 [[ $(cat "$GAME_DIR/Data.vrp") == "-1" ]] || fail "Data.vrp holds '$(cat "$GAME_DIR/Data.vrp")'"
-
-menu_running "$GAME_DIR/menu" || fail "no menu with its title and the ship turning"
 
 press F3
 wait_for_exit 10

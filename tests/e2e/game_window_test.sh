@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# The real Game under the test's X server: its window fills the screen, shows
+# The real Game under its own X server: its window fills the screen, shows
 # the menu, and quits cleanly on F3 and on a window close.
 source "$(dirname "$0")/lib.sh"
 
 dist=$1
 make_game_folder "$dist"
-start_window_manager
+start_display
 
 start_game
-sleep 2
+wait_for_menu 20 || fail "no menu"
 read -r width height < <(xdotool getwindowgeometry --shell "$GAME_WINDOW" |
   awk -F= '/WIDTH/{w=$2} /HEIGHT/{h=$2} END{print w, h}')
 read -r screen_width screen_height < <(xdotool getdisplaygeometry)
@@ -28,7 +28,7 @@ wait_for_exit 10
 
 # Closing the window through the window manager quits as well.
 start_game
-sleep 1
+wait_for_menu 20 || fail "no menu the second time"
 wmctrl -i -c "$GAME_WINDOW"
 wait_for_exit 10
 ((GAME_EXIT == 0)) || fail "closing the window ended the game with code $GAME_EXIT"

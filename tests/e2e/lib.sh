@@ -1,6 +1,7 @@
 # Shared steps of the whole-game tests: run the real Game from a copy of the
-# game folder under the test's X server, drive it with keys, look at it.
-# Needs DISPLAY (the test runner starts Xvfb), xdotool, wmctrl, ImageMagick.
+# game folder under an X server of the test's own, drive it with keys, look
+# at it. Needs Xvfb, openbox, xdotool, wmctrl and ImageMagick. Every wait
+# polls for what the game does, up to a bound, rather than sleeping.
 
 set -euo pipefail
 # Any command that fails unexpectedly names itself.
@@ -27,11 +28,14 @@ game_alive() {
   state=$(awk '{print $3}' "/proc/$GAME_PID/stat" 2>/dev/null) || return 1
   [[ -n "$state" && "$state" != Z ]]
 }
+game_ended() { ! game_alive; }
 
-# A private copy of the game folder, removed when the test ends.
+# A private copy of the game folder, and a folder for the screenshots the
+# waits take (the game folder may be read-only), removed when the test ends.
 make_game_folder() {
   local dist=$1
   GAME_DIR=$(mktemp -d /tmp/vorlune-e2e-XXXXXX)
+  SHOTS_DIR=$(mktemp -d /tmp/vorlune-e2e-shots-XXXXXX)
   cp -a "$dist"/. "$GAME_DIR"/
   trap cleanup EXIT
 }
@@ -39,29 +43,58 @@ make_game_folder() {
 cleanup() {
   [[ -n "${GAME_PID:-}" ]] && kill "$GAME_PID" 2>/dev/null
   [[ -n "${WM_PID:-}" ]] && kill "$WM_PID" 2>/dev/null
-  [[ -n "${GAME_DIR:-}" && -z "${KEEP_GAME_DIR:-}" ]] && rm -rf "$GAME_DIR"
+  [[ -n "${X_PID:-}" ]] && kill "$X_PID" 2>/dev/null
+  [[ -n "${GAME_DIR:-}" && -z "${KEEP_GAME_DIR:-}" ]] && rm -rf "$GAME_DIR" "$SHOTS_DIR"
   return 0
 }
 
-start_window_manager() {
+# Microseconds on a clock that only moves forward within one test.
+now_us() { echo "${EPOCHREALTIME/./}"; }
+
+# Runs a command every 50 ms until it succeeds, for at most $1 whole seconds.
+wait_until() {
+  local deadline=$(($(now_us) + $1 * 1000000))
+  shift
+  until "$@"; do
+    (($(now_us) < deadline)) || return 1
+    sleep 0.05
+  done
+}
+
+# An X server (1280x720, 24 bits) and a window manager of this test's own:
+# whole-game tests can run side by side, and a key one of them leaves held
+# never reaches another. Xvfb picks a free display and names it once it
+# accepts connections.
+start_display() {
+  local number_file
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$number_file" 2>/dev/null &
+  X_PID=$!
+  wait_until 30 test -s "$number_file" || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n 1 "$number_file")"
+  rm -f "$number_file"
   openbox --sm-disable >/dev/null 2>&1 &
   WM_PID=$!
-  sleep 0.5
+  wait_until 30 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
 }
 
 start_game() {
   release_keys
   (cd "$GAME_DIR" && exec ./Game) >"$GAME_DIR/game.log" 2>&1 &
   GAME_PID=$!
+  wait_for_game_window "$GAME_DIR/game.log"
+}
+
+# Waits for the started game's main window; sets GAME_WINDOW.
+game_window_found() {
+  game_alive || fail "Game exited before its window appeared: $(cat "$1")"
+  # Only this test's game, should other programs share the X server.
+  GAME_WINDOW=$(xdotool search --all --pid "$GAME_PID" --name "^${WINDOW_TITLE}\$" 2>/dev/null | head -n 1 || true)
+  [[ -n "$GAME_WINDOW" ]]
+}
+wait_for_game_window() {
   GAME_WINDOW=""
-  for _ in $(seq 1 100); do
-    # Only this test's game: other programs may share the X server.
-    GAME_WINDOW=$(xdotool search --all --pid "$GAME_PID" --name "^${WINDOW_TITLE}\$" 2>/dev/null | head -n 1 || true)
-    [[ -n "$GAME_WINDOW" ]] && break
-    game_alive || fail "Game exited before its window appeared: $(cat "$GAME_DIR/game.log")"
-    sleep 0.1
-  done
-  [[ -n "$GAME_WINDOW" ]] || fail "no window titled '$WINDOW_TITLE'"
+  wait_until 20 game_window_found "$1" || fail "no window titled '$WINDOW_TITLE'"
 }
 
 # Keys the tests press. xdotool may send a key to the focused window through
@@ -81,25 +114,15 @@ press() {
   ((pressed == 0)) && return 0
   # A key that ends the game takes its window away while xdotool still
   # works with it: that complaint is no failure if the game is ending.
-  for _ in $(seq 1 20); do
-    game_alive || return 0
-    sleep 0.1
-  done
+  wait_until 2 game_ended && return 0
   fail "could not press $* in the game's window $GAME_WINDOW: $complaint"
 }
 
 # Waits up to $1 seconds for the game to end; sets GAME_EXIT.
 wait_for_exit() {
-  local seconds=$1
-  for _ in $(seq 1 $((seconds * 10))); do
-    if ! game_alive; then
-      wait "$GAME_PID" && GAME_EXIT=0 || GAME_EXIT=$?
-      GAME_PID=""
-      return 0
-    fi
-    sleep 0.1
-  done
-  fail "Game still running after ${seconds}s"
+  wait_until "$1" game_ended || fail "Game still running after ${1}s"
+  wait "$GAME_PID" && GAME_EXIT=0 || GAME_EXIT=$?
+  GAME_PID=""
 }
 
 screenshot() {
@@ -112,11 +135,13 @@ pixel_at() {
 }
 
 
-# Pixels of a region (WxH+X+Y) within `fuzz` percent of colour rrggbb.
+# Pixels of a region (WxH+X+Y) within `fuzz` percent of colour rrggbb; for
+# several regions (separated by commas) one line each, in one pass.
 pixels_near() {
-  local image=$1 region=$2 colour=$3 fuzz=${4:-12}
-  convert "$image" -crop "$region" +repage -alpha off -fuzz "${fuzz}%" -transparent "#$colour" \
-    -alpha extract -negate -format "%[fx:round(mean*w*h)]" info:
+  local image=$1 regions=$2 colour=$3 fuzz=${4:-12} region crops=()
+  for region in ${regions//,/ }; do crops+=('(' mpr:shot -crop "$region" +repage ')'); done
+  convert "$image" -write mpr:shot +delete "${crops[@]}" -alpha off -fuzz "${fuzz}%" \
+    -transparent "#$colour" -alpha extract -negate -format "%[fx:round(mean*w*h)]\n" info:
 }
 
 # The title area of the screen (where "Vorlune", "Game Over", the level
@@ -134,16 +159,17 @@ use_test_levels() {
   printf '%b' "200\n35\n3000\n" >"$GAME_DIR/Level1.vr"
 }
 
-# Waits until the title area shows white text (a screen message), up to $1 s.
-wait_for_white_title() {
-  local seconds=$1 shot=$GAME_DIR/wait.png
-  for _ in $(seq 1 $((seconds * 4))); do
-    screenshot "$shot"
-    (($(white_text_in_title "$shot") > 150)) && return 0
-    sleep 0.25
-  done
-  return 1
+# What the title area shows, judged on a fresh screenshot.
+shows_white_title() { screenshot "$SHOTS_DIR/now.ppm" && (($(white_text_in_title "$SHOTS_DIR/now.ppm") > 150)); }
+shows_no_white_title() { screenshot "$SHOTS_DIR/now.ppm" && (($(white_text_in_title "$SHOTS_DIR/now.ppm") < 50)); }
+shows_menu() { screenshot "$SHOTS_DIR/now.ppm" && menu_shown "$SHOTS_DIR/now.ppm"; }
+# No menu title, even over a white sky (its texture missing).
+shows_no_menu_title() {
+  screenshot "$SHOTS_DIR/now.ppm" && (($(pixels_near "$SHOTS_DIR/now.ppm" 300x45+250+100 000000 15) < 50))
 }
+
+# Waits until the title area shows white text (a screen message), up to $1 s.
+wait_for_white_title() { wait_until "$1" shows_white_title; }
 
 # The game's windows other than its main one: its message boxes ("Error" or
 # the Hebrew caption, which xdotool cannot match by name).
@@ -155,59 +181,71 @@ message_boxes() {
   return 0
 }
 
-# Waits until the game shows its menu, closing every message box it puts up
-# on the way with a real Enter key press, as a player would. Sets
-# BOXES_CLOSED to how many different boxes it saw.
-reach_menu_closing_boxes() {
-  local seconds=$1 shot=$GAME_DIR/menu-wait seen=" " box boxes
-  BOXES_CLOSED=0
-  for _ in $(seq 1 $((seconds * 4))); do
-    game_alive || fail "the game ended before reaching the menu"
-    boxes=$(message_boxes)
-    if [[ -n "$boxes" ]]; then
-      for box in $boxes; do
-        if [[ "$seen" != *" $box "* ]]; then
-          seen="$seen$box "
-          BOXES_CLOSED=$((BOXES_CLOSED + 1))
-        fi
-        xdotool windowfocus --sync "$box" 2>/dev/null && xdotool key Return 2>/dev/null || true
-        sleep 0.3
-      done
-      continue
+# One look on the way to the menu: closes the message boxes the game shows
+# with a real Enter key press, as a player would, and counts the different
+# ones in BOXES_CLOSED; succeeds once the menu runs with no box in front.
+menu_reached_closing_boxes() {
+  game_alive || fail "the game ended before reaching the menu"
+  local boxes box
+  boxes=$(message_boxes)
+  if [[ -z "$boxes" ]]; then
+    menu_running "$SHOTS_DIR/menu-wait" && [[ -z "$(message_boxes)" ]]
+    return
+  fi
+  for box in $boxes; do
+    if [[ "$BOXES_SEEN" != *" $box "* ]]; then
+      BOXES_SEEN="$BOXES_SEEN$box "
+      BOXES_CLOSED=$((BOXES_CLOSED + 1))
     fi
-    menu_running "$shot" && [[ -z "$(message_boxes)" ]] && return 0
-    sleep 0.2
+    xdotool windowfocus --sync "$box" 2>/dev/null && xdotool key Return 2>/dev/null || true
+    box_gone() { ! xdotool getwindowname "$box" >/dev/null 2>&1; }
+    wait_until 2 box_gone || true
   done
   return 1
 }
 
+# Waits up to $1 seconds until the game shows its menu, closing every
+# message box on the way. Sets BOXES_CLOSED.
+reach_menu_closing_boxes() {
+  BOXES_CLOSED=0
+  BOXES_SEEN=" "
+  wait_until "$1" menu_reached_closing_boxes
+}
+
 # The menu's black title and its "New - F1" line are in the picture. The
 # text is drawn at alpha 225: over a white sky (its texture missing) it
-# reads as (30,30,30), beyond 10 % of black.
+# reads as (30,30,30), beyond 10 % of black. Text covers well under half of
+# each area: a window that has not drawn yet is black all over.
 menu_shown() {
-  (($(pixels_near "$1" 300x45+250+100 000000 15) > 150)) &&
-    (($(pixels_near "$1" 150x22+250+200 000000 15) > 40))
+  local title line
+  read -r -d '' title line < <(pixels_near "$1" 300x45+250+100,150x22+250+200 000000 15) || true
+  ((title > 150 && title < 300 * 45 / 2 && line > 40 && line < 150 * 22 / 2))
 }
 
 # The menu is running: its texts are on screen and the ship or the sky turns
-# between two looks (a window that has not drawn yet may still show an old
-# picture).
+# between two looks within a second (a window that has not drawn yet may
+# still show an old picture).
 menu_running() {
-  local first=$1.a.png second=$1.b.png
+  local first=$1.a.ppm second=$1.b.ppm
   screenshot "$first"
   menu_shown "$first" || return 1
-  sleep 0.3
-  screenshot "$second"
-  menu_shown "$second" || return 1
-  local changed
-  changed=$(compare -metric AE -fuzz 5% "$first" "$second" null: 2>&1 || true)
-  ((${changed%%.*} > 200))
+  menu_turned() {
+    screenshot "$second"
+    menu_shown "$second" || return 1
+    local changed
+    changed=$(compare -metric AE -fuzz 5% "$first" "$second" null: 2>&1 || true)
+    ((${changed%%.*} > 200))
+  }
+  wait_until 1 menu_turned
 }
+
+# Waits up to $1 seconds for the running menu.
+wait_for_menu() { wait_until "$1" menu_running "$SHOTS_DIR/menu-wait"; }
 
 # Leaves play for the menu, quits from there, and expects a clean exit.
 quit_from_play() {
   press Escape
-  sleep 0.3
+  wait_until 5 shows_menu || fail "Esc did not bring the menu"
   press F3
   wait_for_exit 10
   ((GAME_EXIT == 0)) || fail "exit code $GAME_EXIT"

@@ -4,6 +4,8 @@
 # that caused it kept under <fuzz build>/fuzz-findings/.
 #
 #   tests/fuzz/run.sh <fuzz build> <game folder> [seconds per target] [target...]
+#
+# FUZZ_JOBS=n runs n targets at a time (default 1), each on a core of its own.
 set -euo pipefail
 
 build=$(realpath "$1")
@@ -12,6 +14,7 @@ seconds=${3:-30}
 shift $(($# < 3 ? $# : 3))
 targets=("$@")
 ((${#targets[@]} > 0)) || targets=(level_files progress_file version_file x_mesh)
+jobs=${FUZZ_JOBS:-1}
 
 seeds=$build/fuzz-seeds
 corpus=$build/fuzz-corpus
@@ -25,26 +28,42 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # The importer's own leaks on broken files are known and not ours to fix.
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$(realpath "$(dirname "$0")/../sanitizers/lsan.supp"):print_suppressions=0}
 
-status=0
-printf '%-14s %10s %8s %8s %9s  %s\n' target runs exec/s cov features result
-for target in "${targets[@]}"; do
+# Runs one target and leaves "clean" or "finding" beside its log.
+fuzz_target() {
+  local target=$1
   mkdir -p "$corpus/$target"
-  log=$logs/$target.log
   # The corpus grows from run to run; the seeds are only read.
   if "$build/tests/fuzz/fuzz_$target" "$corpus/$target" "$seeds/$target" \
     -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=25 -print_final_stats=1 \
-    -artifact_prefix="$findings/$target-" >"$log" 2>&1; then
-    result=clean
+    -artifact_prefix="$findings/$target-" >"$logs/$target.log" 2>&1; then
+    echo clean >"$logs/$target.result"
   else
-    result="FINDING (see $log)"
-    status=1
+    echo finding >"$logs/$target.result"
   fi
+}
+
+for target in "${targets[@]}"; do
+  rm -f "$logs/$target.result"
+  while (($(jobs -rp | wc -l) >= jobs)); do wait -n || true; done
+  fuzz_target "$target" &
+done
+wait
+
+status=0
+printf '%-14s %10s %8s %8s %9s  %s\n' target runs exec/s cov features result
+for target in "${targets[@]}"; do
+  log=$logs/$target.log
+  result=$(cat "$logs/$target.result" 2>/dev/null || echo "did not run")
+  [[ $result == clean ]] || result="FINDING (see $log)"
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
   features=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
   printf '%-14s %10s %8s %8s %9s  %s\n' "$target" "${runs:-?}" "${speed:-?}" "${cov:-?}" \
     "${features:-?}" "$result"
-  [[ $result == clean ]] || tail -n 40 "$log"
+  if [[ $result != clean ]]; then
+    status=1
+    tail -n 40 "$log"
+  fi
 done
 exit "$status"
