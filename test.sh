@@ -3,7 +3,7 @@
 # X server with Mesa's software OpenGL and SDL's dummy audio driver. Beside
 # it, at lower priority, a clang build with AddressSanitizer, LeakSanitizer,
 # UndefinedBehaviorSanitizer and libFuzzer's coverage runs the unit tests
-# once more and then every fuzz target for a bounded time. Ends with the
+# once more; then every fuzz target runs for a bounded time. Ends with the
 # time each stage took.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -24,8 +24,9 @@ stage() {
 
 stage "install packages" scripts/install-deps.sh
 
-# The sanitizer build and its runs, in the background: the tests of the
-# normal build keep their speed, and the build fills the cores they leave.
+# The sanitizer build and its unit run, in the background at lower
+# priority: the tests of the normal build keep their speed, and the build
+# fills the cores they leave.
 sanitizer_stages() {
   set -e
   stage "sanitizer: configure" env CC=clang CXX=clang++ cmake -S . -B build-san \
@@ -42,15 +43,16 @@ sanitizer_stages() {
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     stage "sanitizer: unit tests" "${xvfb[@]}" ./vorlune_tests
   )
-  # Each fuzz target for 30 seconds from seeds made of the shipped content;
-  # tests/fuzz/run.sh runs them longer by hand.
-  stage "fuzzing" env FUZZ_JOBS="$jobs" tests/fuzz/run.sh build-san build-san/dist 30
 }
 mkdir -p build-san
 sanitizer_log=build-san/stages.log
-setsid nice -n 10 bash -c "$(declare -f stage sanitizer_stages); $(declare -p jobs xvfb times); sanitizer_stages" \
+# A process group of its own, to stop it all should this script be stopped;
+# but the same session, where the lower priority counts against the tests.
+set -m
+nice -n 10 bash -c "$(declare -f stage sanitizer_stages); $(declare -p jobs xvfb times); sanitizer_stages" \
   >"$sanitizer_log" 2>&1 &
 sanitizer_pid=$!
+set +m
 trap 'kill -- -$sanitizer_pid 2>/dev/null; rm -f "$times"' EXIT
 
 status=0
@@ -62,12 +64,18 @@ sanitizer_status=0
 wait "$sanitizer_pid" || sanitizer_status=$?
 trap 'rm -f "$times"' EXIT
 echo
-echo "=== The sanitizer build and its runs ==="
+echo "=== The sanitizer build and its unit run ==="
 cat "$sanitizer_log"
 ((sanitizer_status == 0)) || status=1
 
+# Each fuzz target for 30 seconds from seeds made of the shipped content,
+# once the cores are free; tests/fuzz/run.sh runs them longer by hand.
+if ((sanitizer_status == 0)); then
+  stage "fuzzing" env FUZZ_JOBS="$jobs" tests/fuzz/run.sh build-san build-san/dist 30 || status=1
+fi
+
 echo
-echo "=== Time per stage (the sanitizer stages ran beside the others) ==="
+echo "=== Time per stage (the sanitizer build and unit run ran beside the build and tests) ==="
 cat "$times"
 printf '%-30s %5d s\n' "all" "$SECONDS"
 exit "$status"
