@@ -10,6 +10,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth xdotool libgl1-mesa-dri libegl1 imagemagick lame openbox wmctrl
   clang libclang-rt-14-dev
+  desktop-file-utils appstream lintian
 )
 
 missing=()

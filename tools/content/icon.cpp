@@ -6,11 +6,9 @@
 #include <fstream>
 #include <vector>
 
-namespace {
+#include "content/image.h"
 
-struct Rgba {
-    uint8_t r, g, b, a;
-};
+namespace {
 
 // The emblem: a dark blue disc with a light arrowhead pointing up, the ship
 // seen from above flying into the picture. Edges are anti-aliased by
@@ -83,6 +81,12 @@ std::vector<uint8_t> bitmapImage(int size) {
 }
 
 }  // namespace
+
+bool writeDesktopIcon(int size, const std::string& path) {
+    Image image(size, size);
+    image.pixels = drawEmblem(size);
+    return savePng(image, path);
+}
 
 bool writeGameIcon(const std::string& path) {
     const int sizes[] = {64, 32};
