@@ -1,8 +1,10 @@
 #pragma once
 // Files and stand-in programs for the launcher's tests, in the working folder.
 
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -51,4 +53,32 @@ inline std::vector<std::string> folderEntries() {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// Watches the working folder for what happens in it, in the kernel's order
+// and so free of any race: files opened ("opened update.exe"; starting a
+// program opens it) and files moved into place ("moved in version.txt").
+inline int watchFolder() {
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch >= 0) inotify_add_watch(watch, ".", IN_OPEN | IN_MOVED_TO);
+    return watch;
+}
+
+// What happened since the watch began; closes the watch.
+inline std::vector<std::string> folderEvents(int watch) {
+    std::vector<std::string> seen;
+    alignas(inotify_event) char buffer[4096];
+    ssize_t got = 0;
+    while (watch >= 0 && (got = read(watch, buffer, sizeof buffer)) > 0) {
+        for (const char* at = buffer; at < buffer + got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            if (event->len > 0) {
+                seen.push_back((event->mask & IN_OPEN ? "opened " : "moved in ") +
+                               std::string(event->name));
+            }
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    if (watch >= 0) close(watch);
+    return seen;
 }

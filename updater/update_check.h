@@ -18,12 +18,12 @@ std::string endpointUrl(const std::string& endpoint, const std::string& path);
 
 struct UpdateCheck {
     bool updateAvailable = false;  // the published version differs, either way
-    std::string publishedText;     // to be recorded as read, once installing has begun
+    std::string publishedText;     // to be recorded as read, once the installer has arrived
 };
 
 // Fetches "new.txt" and compares its version with "version.txt"'s. Writes
 // nothing but "new.txt": the new version is recorded only once its installer
-// is running.
+// has arrived whole.
 UpdateCheck checkForUpdate(const UpdaterSettings& settings);
 
 // Fetches "update.exe", ready to start. False when it did not arrive whole;

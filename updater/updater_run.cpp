@@ -8,26 +8,35 @@
 
 namespace {
 
-// The update path takes exactly one message from the window system and
-// returns the exit code it carries. Without a window none can come.
-int handleOneMessage(platform::WindowHandle window, uint32_t waitMs) {
+// The update path ends with "installing updates" on screen for about
+// `shownMs`, then returns the exit code: the wParam of the one message taken
+// meanwhile, dispatched, or 0 when none came. This window system sends no
+// message of its own, so the wait ends by itself; without a window none can
+// come, yet the launcher ends no sooner.
+int showInstallingThenEnd(platform::WindowHandle window, uint32_t shownMs) {
+    const uint32_t shownAt = platform::timeMilliseconds();
+    int exitCode = 0;
     platform::Message message;
-    if (window == nullptr || !platform::waitMessage(message, waitMs)) return 0;
-    // A quit message ends the wait without being dispatched.
-    if (message.message == platform::kMsgQuit) return static_cast<int>(message.wParam);
-    platform::dispatchMessage(message);
-    platform::sleepMilliseconds(1000);
-    return static_cast<int>(message.wParam);
+    if (window != nullptr && platform::waitMessage(message, shownMs)) {
+        // A quit message ends the wait without being dispatched.
+        if (message.message == platform::kMsgQuit) return static_cast<int>(message.wParam);
+        platform::dispatchMessage(message);
+        exitCode = static_cast<int>(message.wParam);
+    }
+    const uint32_t shownFor = platform::timeMilliseconds() - shownAt;
+    if (shownFor < shownMs) platform::sleepMilliseconds(shownMs - shownFor);
+    return exitCode;
 }
 
-// The new version is recorded only once its installer is running: recorded
-// any earlier, a failed update would read as installed at the next start and
-// never be tried again.
+// The new version is recorded before its installer starts: an installer
+// may read or rewrite "version.txt" at once. One that does not start gets
+// its record taken back, so the next start tries the update again.
 bool startInstaller(const UpdateCheck& check, UpdaterOutcome& outcome) {
+    const ReplacedVersion replaced = recordVersion(kInstalledVersionFile, check.publishedText);
     outcome.started = platform::startProgram(kInstallerProgram);
-    if (!outcome.started.started()) return false;
-    writeVersionText(kInstalledVersionFile, check.publishedText);
-    return true;
+    if (outcome.started.started()) return true;
+    takeBackVersion(replaced);
+    return false;
 }
 
 }  // namespace
@@ -38,7 +47,7 @@ UpdaterOutcome runUpdater(const UpdaterSettings& settings) {
     const UpdateCheck check = checkForUpdate(settings);
     if (check.updateAvailable && fetchInstaller(settings) && startInstaller(check, outcome)) {
         showStatus(kInstallingText);
-        outcome.exitCode = handleOneMessage(window, settings.messageWaitMs);
+        outcome.exitCode = showInstallingThenEnd(window, settings.installingShownMs);
     } else {
         // No update, or none that could be installed now: the player plays
         // on, and the next start tries again.

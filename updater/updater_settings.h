@@ -12,7 +12,8 @@ struct UpdaterSettings {
     // Base URL of the update endpoint; "/new.txt" and "/update.exe" are appended.
     std::string endpoint;
     platform::DownloadLimits downloads;
-    // The update path takes one message from the window system; this window
-    // system sends none of its own, so the wait has to end by itself.
-    uint32_t messageWaitMs = 3000;
+    // How long "installing updates" stays on screen once the installer has
+    // started, before the launcher ends; a message taken meanwhile does not
+    // lengthen it.
+    uint32_t installingShownMs = 1000;
 };

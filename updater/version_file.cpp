@@ -1,7 +1,9 @@
 #include "updater/version_file.h"
 
+#include <cstdio>
 #include <fstream>
 #include <istream>
+#include <sstream>
 
 #include "gameplay/number_text.h"
 #include "updater/platform/replacement_file.h"
@@ -27,6 +29,15 @@ void readLine(std::istream& file, std::string& text) {
     }
 }
 
+// Exactly what the file holds; nothing when it does not open.
+std::optional<std::string> wholeFile(const std::string& fileName) {
+    std::ifstream file(fileName, std::ios::binary);
+    if (!file.is_open()) return std::nullopt;
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
 }  // namespace
 
 std::string readVersionText(const std::string& fileName) {
@@ -50,4 +61,21 @@ int versionValue(const std::string& text) { return integerText(text); }
 bool writeVersionText(const std::string& fileName, const std::string& text) {
     platform::ReplacementFile file(fileName, platform::FileAccess::Data);
     return file.write(text.data(), text.size()) && file.commit();
+}
+
+ReplacedVersion recordVersion(const std::string& fileName, const std::string& text) {
+    ReplacedVersion replaced{fileName, false, wholeFile(fileName)};
+    replaced.recorded = writeVersionText(fileName, text);
+    return replaced;
+}
+
+void takeBackVersion(const ReplacedVersion& replaced) {
+    // A record that was never written has nothing to undo, and whatever
+    // stands in its place is not ours to remove.
+    if (!replaced.recorded) return;
+    if (replaced.previous) {
+        writeVersionText(replaced.fileName, *replaced.previous);
+    } else {
+        std::remove(replaced.fileName.c_str());
+    }
 }
