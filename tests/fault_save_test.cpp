@@ -10,10 +10,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <string>
 
 #include "core/game_world.h"
+#include "core/platform/file_system.h"
 #include "fault_support.h"
 #include "gameplay/progress_file.h"
 #include "temp_folder.h"
@@ -26,7 +29,10 @@ namespace fs = std::filesystem;
 class FaultSave : public ::testing::Test {
 protected:
     void SetUp() override { resetWorld(); }
-    void TearDown() override { resetWorld(); }
+    void TearDown() override {
+        platform::installDiskFlush(nullptr);
+        resetWorld();
+    }
 
     TempWorkingFolder folder;
 };
@@ -127,6 +133,59 @@ TEST_F(FaultSave, EveryFailedSaveKeepsTheOldFileAndLeavesNoScratch) {
     // With room again the same save goes through.
     saveProgress();
     EXPECT_EQ(fault::readFile("Data.vrp"), "32.6");
+}
+
+// The flush put in the disk's place: it notes the file it was asked to put on
+// disk and answers as `flushAnswer` says (0: done, else the error).
+int flushAnswer = 0;
+fs::path flushedFile;
+
+int answeringFlush(int descriptor) {
+    flushedFile = fs::read_symlink("/proc/self/fd/" + std::to_string(descriptor));
+    if (flushAnswer == 0) return 0;
+    errno = flushAnswer;
+    return -1;
+}
+
+// Some FUSE and network file systems cannot flush at all and say so: a save
+// there still goes through. Any other failure to flush keeps the old file.
+TEST_F(FaultSave, AFileSystemThatCannotFlushStillTakesTheSave) {
+    platform::installDiskFlush(answeringFlush);
+    const std::pair<int, const char*> answers[] = {{EINVAL, "0.6"}, {ENOTSUP, "2.2"}, {EIO, "2.2"}};
+    int level = 1;
+    for (const auto& [answer, saved] : answers) {
+        flushAnswer = answer;
+        world.level = level++;
+        saveProgress();
+        EXPECT_EQ(fault::readFile("Data.vrp"), saved) << answer;
+    }
+    EXPECT_FALSE(fs::exists("Data.vrp.new"));
+}
+
+// What the player arranged survives a save: the file's mode, and links that
+// put the file elsewhere, whose target is replaced from a scratch file beside it.
+TEST_F(FaultSave, ASaveKeepsTheFilesModeAndLinks) {
+    fault::writeFile("Data.vrp", "18.2");
+    fs::permissions("Data.vrp", fs::perms(0604));
+    world.level = 1;
+    saveProgress();
+    EXPECT_EQ(fault::readFile("Data.vrp"), "0.6");
+    EXPECT_EQ(fs::status("Data.vrp").permissions(), fs::perms(0604));
+
+    fs::remove("Data.vrp");
+    fs::create_directory("saves");
+    fs::create_symlink("progress.vrp", "saves/latest");
+    fs::create_symlink("saves/latest", "Data.vrp");
+    platform::installDiskFlush(answeringFlush);
+    flushAnswer = 0;
+    for (const int level : {2, 5}) {  // the link's target is made, then replaced
+        world.level = level;
+        saveProgress();
+        EXPECT_TRUE(fs::is_symlink("Data.vrp"));
+        EXPECT_EQ(fault::readFile("saves/progress.vrp"), level == 2 ? "2.2" : "7");
+        EXPECT_EQ(flushedFile, fs::canonical("saves") / "progress.vrp.new");
+    }
+    EXPECT_FALSE(fs::exists("saves/progress.vrp.new"));
 }
 
 }  // namespace

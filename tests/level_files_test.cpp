@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "core/game_world.h"
 #include "effects/particle_emitters.h"
@@ -108,13 +112,26 @@ TEST_F(LevelFiles, CarriageReturnsAndStrayTextChangeNoValue) {
     EXPECT_EQ(world.rockPos[1].x, 0);  // "\r" then the final line feed: one more record
 }
 
+TEST_F(LevelFiles, OnlyDecimalTextIsANumber) {
+    world.levelEndZ = 50.0f;
+    load("0x10\n0x1p3\ninf\n\n-infinity\n 0X1P3\nNAN\n");
+    for (const RockPosition& rock : {world.rockPos[0], world.rockPos[1]})
+        EXPECT_EQ(std::tie(rock.x, rock.y, rock.z), std::make_tuple(0, 0, 0));
+    EXPECT_EQ(world.levelEndZ, 0.0f);
+}
+
 TEST_F(LevelFiles, OutOfRangeNumbersAreHeldAtTheEndsOfTheRange) {
-    load("1e30\n-1e30\nnan\n\n99999999999\n0\n-2147483648\n");
+    load("1e30\n-1e30\nnan\n\n99999999999\n0\n-2147483648\n\n1" + std::string(400, '0') +
+         "e-80\n-1e400\n." + std::string(400, '0') + "1e20\n");
     EXPECT_EQ(world.rockPos[0].x, 2147483647);
     EXPECT_EQ(world.rockPos[0].y, -2147483647 - 1);
     EXPECT_EQ(world.rockPos[0].z, 0);
     EXPECT_EQ(world.rockPos[1].x, 2147483647);
     EXPECT_EQ(world.rockPos[1].z, -2147483647 - 1);
+    // Beyond a double's range: the huge held at the ends, the tiny at 0.
+    EXPECT_EQ(world.rockPos[2].x, 2147483647);
+    EXPECT_EQ(world.rockPos[2].y, -2147483647 - 1);
+    EXPECT_EQ(world.rockPos[2].z, 0);
     const std::string pickups = "99999999999\n-99999999999\n5\n";
     load("1\n2\n3", &pickups);
     EXPECT_EQ(world.pickups[0]->translation.m[3][0], 2147483647.0f);
@@ -181,6 +198,35 @@ TEST_F(LevelFiles, MissingRockFileEndsTheGameAndKeepsThePreviousRocks) {
     // The pickup file of the level asked for is still read.
     EXPECT_EQ(world.pickupActive[0], 1);
     EXPECT_EQ(world.pickups[0]->translation.m[3][0], 30.0f);
+}
+
+// A folder, a device or a pipe named like a level's files reads as no file
+// at all; a link to a real file still reads.
+TEST_F(LevelFiles, AnythingButARegularFileCountsAsMissing) {
+    namespace fs = std::filesystem;
+    fs::create_directory("Level4.vr");
+    fs::create_directory("Level4.su");
+    fs::create_symlink("/dev/null", "Level5.vr");
+    fs::create_symlink("/dev/null", "Level5.su");
+    ASSERT_EQ(mkfifo("Level6.vr", 0644), 0);
+    ASSERT_EQ(mkfifo("Level6.su", 0644), 0);
+    const std::string pickups = "30\n35\n100";
+    alarm(10);  // opening a pipe to read would otherwise wait for a writer for ever
+    for (int level = 4; level <= 6; ++level) {
+        load("10\n35\n400", &pickups);
+        world.mode = GameMode::Playing;
+        world.level = level;
+        loadLevel();
+        EXPECT_EQ(world.mode, GameMode::TheEnd) << level;
+        EXPECT_EQ(world.rockPos[0].x, 10) << level;
+        EXPECT_EQ(world.pickupActive[0], 0) << level;
+    }
+    alarm(0);
+    fs::create_symlink("Level3.vr", "Level7.vr");
+    world.mode = GameMode::Playing;
+    world.level = 7;
+    loadLevel();
+    EXPECT_EQ(world.mode, GameMode::Playing);
 }
 
 TEST_F(LevelFiles, FileNamesCarryTheLevelNumberAsIs) {

@@ -51,10 +51,12 @@ TEST_F(ProgressFile, StoresTheLevelTransformedAndReadsItBack) {
     EXPECT_FALSE(std::filesystem::exists("Data.vrp.new"));
 }
 
+// Only decimal text is a number: hexadecimal and infinities read as 0 too.
 TEST_F(ProgressFile, ReadingTruncatesTowardZero) {
-    const std::pair<const char*, int> table[] = {{"18.9", 12}, {"19.8", 13}, {"", 0},
-                                                 {"-5", -2},   {"abc", 0},   {"0.6\n31", 1},
-                                                 {"1e300", 2147483647}};
+    const std::pair<const char*, int> table[] = {
+        {"18.9", 12},     {"19.8", 13},          {"", 0},     {"-5", -2},   {"abc", 0},
+        {"0.6\n31", 1},   {"1e300", 2147483647}, {"0x10", 0}, {"0x1p3", 0}, {"inf", 0},
+        {" -Infinity", 0}};
     for (const auto& [text, level] : table) {
         writeFile("Data.vrp", text);
         world.level = 99;
@@ -65,6 +67,10 @@ TEST_F(ProgressFile, ReadingTruncatesTowardZero) {
 
 TEST_F(ProgressFile, AMissingFileReadsAsNothingAndChangesNothing) {
     world.level = 7;
+    EXPECT_FALSE(loadProgress());
+    EXPECT_EQ(world.level, 7);
+    // A folder of that name is no file either.
+    std::filesystem::create_directory("Data.vrp");
     EXPECT_FALSE(loadProgress());
     EXPECT_EQ(world.level, 7);
 }

@@ -1,6 +1,8 @@
 #include "gameplay/line_reader.h"
 
-LineReader::LineReader(const char* fileName) : file_(std::fopen(fileName, "r")) {}
+#include "core/platform/file_system.h"
+
+LineReader::LineReader(const char* fileName) : file_(platform::openRegularFile(fileName)) {}
 
 LineReader::~LineReader() {
     if (file_ != nullptr) std::fclose(file_);
