@@ -58,6 +58,19 @@ protected:
 
     uint32_t sdlId() { return SDL_GetWindowID(platform::sdlWindowOf(window)); }
 
+    // A moving mouse, released keys, typing, focus changes and a new sound
+    // device: none of it is a message.
+    void pushEventsThatAreNoMessage(int count) {
+        const Uint32 types[] = {SDL_MOUSEMOTION, SDL_KEYUP, SDL_TEXTINPUT, SDL_WINDOWEVENT,
+                                SDL_AUDIODEVICEADDED};
+        for (int i = 0; i < count; ++i) {
+            SDL_Event event{};
+            event.type = types[i % 5];
+            if (event.type == SDL_WINDOWEVENT) event.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+            SDL_PushEvent(&event);
+        }
+    }
+
     // The window system may still be telling SDL about the new window (shown,
     // exposed...); those events give no message, so skip past them.
     bool peek(Message& out) {
@@ -116,6 +129,27 @@ TEST_F(WindowSystem, OnePeekTakesOneEventAndHeldKeysRepeat) {
     EXPECT_EQ(first.lParam & (intptr_t{1} << 30), 0);
     EXPECT_NE(second.lParam & (intptr_t{1} << 30), 0);
     EXPECT_FALSE(peek(none));
+}
+
+TEST_F(WindowSystem, EventsThatAreNoMessageNeverDelayAKey) {
+    pushEventsThatAreNoMessage(400);
+    pushKey(SDLK_F1);
+    pushEventsThatAreNoMessage(400);
+    pushKey(SDLK_F3);
+    Message first, second, none;
+    ASSERT_TRUE(platform::peekMessage(first, window));
+    EXPECT_EQ(first.wParam, platform::kKeyF1);
+    ASSERT_TRUE(platform::peekMessage(second, window));  // one message per peek, still
+    EXPECT_EQ(second.wParam, platform::kKeyF3);
+    EXPECT_FALSE(platform::peekMessage(none, window));
+}
+
+TEST_F(WindowSystem, PointerMotionAndTypingQueueNothing) {
+    SDL_Window* sdl = platform::sdlWindowOf(window);
+    for (int step = 0; step < 20; ++step) SDL_WarpMouseInWindow(sdl, 10 + step, 10 + step % 2 * 30);
+    SDL_PumpEvents();
+    EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION), 0);
+    EXPECT_FALSE(SDL_IsTextInputActive());
 }
 
 TEST_F(WindowSystem, DispatchRunsTheProcedureAndCloseDestroysTheWindow) {

@@ -77,6 +77,17 @@ private:
     std::optional<std::string> previous_;
 };
 
+// The game's window takes no pointer motion, so the window system keeps it
+// out of the queue; the box's button lights up under the pointer, so the box
+// takes it while it is open.
+class PointerMotionWhileOpen {
+public:
+    ~PointerMotionWhileOpen() { SDL_EventState(SDL_MOUSEMOTION, previous_); }
+
+private:
+    const Uint8 previous_ = SDL_EventState(SDL_MOUSEMOTION, SDL_ENABLE);
+};
+
 // SDL may back a software window with a GL renderer of its own, which
 // leaves its context current; the game's drawing must find its own again.
 class KeepGLContext {
@@ -162,6 +173,7 @@ bool showOnScreen(const MessageBoxRequest& request) {
     {
         KeepGLContext keepGameContext;
         NoQuitOnLastWindowClose noQuit;
+        PointerMotionWhileOpen pointerMotion;
         shown = runBox(request, font.get(), kept);
     }
     for (SDL_Event& event : kept) SDL_PushEvent(&event);

@@ -59,6 +59,20 @@ void requestGLAttributes() {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
+// Input no window procedure receives, kept out of the queue at its source.
+// Pointer motion is among it: the game takes none, and a message box, which
+// does, turns it on while it is open. Window events stay: message boxes and
+// SDL's renderers follow them.
+void turnOffEventsNoProcedureTakes() {
+    SDL_StopTextInput();  // typed text and its composition
+    constexpr Uint32 unused[] = {
+        SDL_KEYUP,         SDL_MOUSEMOTION,     SDL_MOUSEWHEEL,       SDL_FINGERDOWN,
+        SDL_FINGERUP,      SDL_FINGERMOTION,    SDL_MULTIGESTURE,     SDL_DOLLARGESTURE,
+        SDL_KEYMAPCHANGED, SDL_CLIPBOARDUPDATE, SDL_AUDIODEVICEADDED, SDL_AUDIODEVICEREMOVED,
+        SDL_DROPFILE,      SDL_DROPTEXT,        SDL_DROPBEGIN,        SDL_DROPCOMPLETE};
+    for (Uint32 type : unused) SDL_EventState(type, SDL_IGNORE);
+}
+
 // One SDL event becomes at most one message. Returns false for events that
 // mean nothing to a window procedure.
 bool messageFromEvent(const SDL_Event& event, WindowHandle filter, Message& out) {
@@ -106,6 +120,7 @@ ScreenSize primaryScreenSize() {
 
 WindowHandle createWindow(const WindowDescription& description) {
     if (!ensureVideo()) return nullptr;
+    turnOffEventsNoProcedureTakes();
     if (description.openGL) requestGLAttributes();
     // A borderless window at the desktop size covers the screen both under a
     // window manager and on a bare X server, where the full-screen flags
@@ -138,9 +153,14 @@ void destroyWindow(WindowHandle window) {
 
 bool peekMessage(Message& out, WindowHandle window) {
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return false;
+    // Events that give no message are passed over here, not one per call: a
+    // caller taking one message per frame would otherwise reach a key only
+    // after every such event queued ahead of it.
     SDL_Event event;
-    if (SDL_PollEvent(&event) == 0) return false;
-    return messageFromEvent(event, window, out);
+    while (SDL_PollEvent(&event) != 0) {
+        if (messageFromEvent(event, window, out)) return true;
+    }
+    return false;
 }
 
 bool waitMessage(Message& out, uint32_t timeoutMs) {

@@ -57,7 +57,9 @@ struct ScreenSize {
 ScreenSize primaryScreenSize();
 
 // Creates and shows a borderless window; the procedure receives kMsgCreate
-// before this returns. Returns null when no window can be made.
+// before this returns. Returns null when no window can be made. Input no
+// window procedure receives (typed text, key releases, pointer motion) is
+// not queued from then on.
 WindowHandle createWindow(const WindowDescription& description);
 // Destroys the window (kMsgDestroy reaches its procedure). No effect on a
 // window already destroyed or on null.
@@ -65,7 +67,8 @@ void destroyWindow(WindowHandle window);
 bool windowExists(WindowHandle window);
 
 // Takes at most one pending message for `window` (null: any window), never
-// waiting. Returns false when there was none.
+// waiting; pending input that gives no message is dropped on the way.
+// Returns false when there was none.
 bool peekMessage(Message& out, WindowHandle window);
 // Waits for a message for any window, at most `timeoutMs`. Returns false
 // on timeout.
