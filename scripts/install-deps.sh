@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config libgtest-dev
   libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libsdl2-image-dev
   libassimp-dev zlib1g-dev libepoxy-dev libcurl4-openssl-dev libfontconfig-dev
+  libsodium-dev minisign
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth xdotool libgl1-mesa-dri libegl1 imagemagick lame openbox wmctrl
   clang libclang-rt-14-dev

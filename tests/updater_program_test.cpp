@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,38 @@ namespace {
 // exits without waiting for it and the test cannot reap it.
 const std::string kSignallingStandIn = "#!/bin/sh\necho \"$0\" >> ran.txt\necho done > ran.fifo\n";
 
+// The secret half of the key the launcher was built with.
+const std::string kLoopbackKey = VORLUNE_UPDATER_LOOPBACK_SECRET_KEY;
+
+// Runs the minisign tool with these arguments to its end; true when it succeeded.
+bool minisign(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), VORLUNE_MINISIGN_PROGRAM);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    pid_t process = 0;
+    int status = -1;
+    if (posix_spawn(&process, argv[0], &quiet, nullptr, argv.data(), environ) == 0) {
+        waitpid(process, &status, 0);
+    }
+    posix_spawn_file_actions_destroy(&quiet);
+    return status == 0;
+}
+
+// What the publisher uploads beside `installer`: its signature by `secretKey`,
+// in the default, prehashed form or the legacy one.
+std::string signedBy(const std::string& secretKey, const std::string& installer,
+                     bool legacy = false) {
+    writeFile("signed.exe", installer);
+    std::vector<std::string> sign = {"-S", "-s", secretKey, "-m", "signed.exe", "-t", "version 13"};
+    if (legacy) sign.push_back("-l");
+    EXPECT_TRUE(minisign(sign));
+    return readFile("signed.exe.minisig").value_or("");
+}
+
 class UpdaterProgram : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -31,20 +65,28 @@ protected:
             GTEST_SKIP() << "port " << VORLUNE_UPDATER_LOOPBACK_PORT << " is taken";
         }
         writeProgram("Game", kSignallingStandIn);
-        ASSERT_EQ(mkfifo("ran.fifo", 0600), 0);
-        // Opened before anything can write, so no signal is lost.
-        doneSignal = open("ran.fifo", O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        ASSERT_GE(doneSignal, 0);
     }
     void TearDown() override {
         if (doneSignal >= 0) close(doneSignal);
     }
 
-    // Runs the launcher on the update path to its end: its exit code, or -1
-    // when it did not exit or the installer never ran. Also measures how long
-    // it stayed after the installer had started, the time the "installing"
-    // status is up.
+    // A fresh pipe for each run: one that has had a writer reads as closed.
+    void listenForStandIn() {
+        if (doneSignal >= 0) close(doneSignal);
+        std::remove("ran.fifo");
+        std::remove("ran.txt");
+        ASSERT_EQ(mkfifo("ran.fifo", 0600), 0);
+        // Opened before anything can write, so no signal is lost.
+        doneSignal = open("ran.fifo", O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(doneSignal, 0);
+    }
+
+    // Runs the launcher to its end: its exit code, or -1 when it did not
+    // exit or neither the installer nor the game ran. Its standard error goes
+    // to "errors.txt". Also measures how long it stayed after the installer
+    // had started, the time the "installing" status is up.
     int runUpdate(bool withDisplay) {
+        listenForStandIn();
         std::vector<char*> environment;
         for (char** variable = environ; *variable != nullptr; ++variable) {
             const bool names_display = std::strncmp(*variable, "DISPLAY=", 8) == 0 ||
@@ -54,10 +96,15 @@ protected:
         environment.push_back(nullptr);
         char program[] = VORLUNE_UPDATER_LOOPBACK_PROGRAM;
         char* arguments[] = {program, nullptr};
+        posix_spawn_file_actions_t errorsToFile;
+        posix_spawn_file_actions_init(&errorsToFile);
+        posix_spawn_file_actions_addopen(&errorsToFile, 2, "errors.txt",
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t launcher = 0;
-        if (posix_spawn(&launcher, program, nullptr, nullptr, arguments, environment.data()) != 0) {
-            return -1;
-        }
+        const int spawned =
+            posix_spawn(&launcher, program, &errorsToFile, nullptr, arguments, environment.data());
+        posix_spawn_file_actions_destroy(&errorsToFile);
+        if (spawned != 0) return -1;
         const bool installerRan = standInFinished();
         const auto installerStarted = std::chrono::steady_clock::now();
         int status = 0;
@@ -74,10 +121,16 @@ protected:
         return poll(&watched, 1, 10'000) == 1 && (watched.revents & POLLIN) != 0;
     }
 
-    void publishUpdate() {
+    // Version 13 with this installer and, unless there is none, this signature.
+    void publish(const std::string& installer, const std::optional<std::string>& signature) {
         writeFile("version.txt", "12");
         server.serve("/new.txt", CannedResponse::ok("13"));
-        server.serve("/update.exe", CannedResponse::ok(kSignallingStandIn));
+        server.serve("/update.exe", CannedResponse::ok(installer));
+        server.serve("/update.exe.minisig",
+                     signature ? CannedResponse::ok(*signature) : CannedResponse::error(404));
+    }
+    void publishUpdate() {
+        publish(kSignallingStandIn, signedBy(kLoopbackKey, kSignallingStandIn));
     }
 
     // The installer's start is seen a little late, through the stand-in's
@@ -113,6 +166,65 @@ TEST_F(UpdaterProgram, WithADisplayTheUpdatePathEndsOnItsOwnAboutASecondLater) {
     expectAboutOneSecondAfterTheInstallerStarted();
     EXPECT_EQ(readFile("ran.txt"), "./update.exe\n");
     EXPECT_EQ(readFile("version.txt"), "13");
+}
+
+TEST_F(UpdaterProgram, AnInstallerSignedInTheLegacyFormStartsToo) {
+    publish(kSignallingStandIn, signedBy(kLoopbackKey, kSignallingStandIn, true));
+    EXPECT_EQ(runUpdate(false), 0);
+    EXPECT_EQ(readFile("ran.txt"), "./update.exe\n");
+    EXPECT_EQ(readFile("version.txt"), "13");
+}
+
+TEST_F(UpdaterProgram, AnythingButTheGenuineUpdateStartsTheGameAndLeavesNoInstaller) {
+    // Each one would run as an installer, so only the refusal keeps it from running.
+    const std::string installer = kSignallingStandIn + "# version 13\n";
+    const std::string signature = signedBy(kLoopbackKey, installer);
+    std::string alteredInstaller = installer;
+    alteredInstaller[alteredInstaller.size() - 2] ^= 1;
+    std::string alteredComment = signature;
+    alteredComment[alteredComment.find("version 13")] ^= 1;
+    const std::string tooLarge =
+        installer + std::string(VORLUNE_UPDATER_LOOPBACK_LARGEST_INSTALLER, '#');
+    ASSERT_TRUE(minisign({"-G", "-W", "-p", "other.pub", "-s", "other.key"}));
+    const struct {
+        const char* what;
+        std::string installer;
+        std::optional<std::string> signature;
+        const char* why;
+    } cases[] = {
+        {"no signature file", installer, std::nullopt, "no signature"},
+        {"an empty one", installer, "", "malformed"},
+        {"a truncated one", installer, signature.substr(0, signature.size() - 30), "malformed"},
+        {"another key", installer, signedBy("other.key", installer), "another key"},
+        {"a flipped byte in the installer", alteredInstaller, signature,
+         "installer does not match"},
+        {"a flipped byte in the trusted comment", installer, alteredComment,
+         "comment does not match"},
+        {"too large an installer", tooLarge, signedBy(kLoopbackKey, tooLarge), "larger than"},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.what);
+        publish(each.installer, each.signature);
+        EXPECT_EQ(runUpdate(false), 0);
+        EXPECT_EQ(readFile("ran.txt"), "./Game\n");
+        EXPECT_EQ(readFile("version.txt"), "12");
+        EXPECT_FALSE(std::filesystem::exists("update.exe"));
+        // One line of ours; the window system may add its own.
+        const std::string errors = readFile("errors.txt").value_or("");
+        const size_t ours = errors.find("Updater: ");
+        EXPECT_EQ(errors.find("Updater: ", ours + 1), std::string::npos) << errors;
+        EXPECT_NE(errors.find(each.why, ours), std::string::npos) << errors;
+    }
+
+    // A version file that large is no version: the copy from the last start stands.
+    writeFile("new.txt", "12");
+    publish(installer, signature);
+    server.serve("/new.txt", CannedResponse::ok(std::string(4096, '\n') + "13"));
+    EXPECT_EQ(runUpdate(false), 0);
+    EXPECT_EQ(readFile("ran.txt"), "./Game\n");
+    EXPECT_EQ(readFile("new.txt"), "12");
+    EXPECT_EQ(readFile("version.txt"), "12");
+    EXPECT_NE(readFile("errors.txt").value_or("").find("larger than 4096"), std::string::npos);
 }
 
 }  // namespace

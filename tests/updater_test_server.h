@@ -16,7 +16,7 @@
 #include <vector>
 
 struct CannedResponse {
-    enum class Kind { Answer, CutShort, StallBeforeAnswer, StallInBody };
+    enum class Kind { Answer, CutShort, StallBeforeAnswer, StallInBody, UndeclaredLength };
     Kind kind = Kind::Answer;
     int status = 200;
     std::string body;
@@ -37,6 +37,10 @@ struct CannedResponse {
         CannedResponse response = make(Kind::CutShort, 200, std::move(body));
         response.declaredLength = declaredLength;
         return response;
+    }
+    // The body, ended by closing the connection: no Content-Length tells its size.
+    static CannedResponse undeclaredLength(std::string body) {
+        return make(Kind::UndeclaredLength, 200, std::move(body));
     }
     // Takes the request and never answers.
     static CannedResponse stallBeforeAnswer() { return make(Kind::StallBeforeAnswer, 200, ""); }
@@ -166,8 +170,10 @@ private:
                                       ? response.body.size()
                                       : response.declaredLength;
             std::string head = "HTTP/1.1 " + std::to_string(response.status) + " Canned\r\n" +
-                               "Content-Length: " + std::to_string(length) + "\r\n" +
                                "Connection: close\r\n";
+            if (response.kind != CannedResponse::Kind::UndeclaredLength) {
+                head += "Content-Length: " + std::to_string(length) + "\r\n";
+            }
             if (!response.location.empty()) head += "Location: " + response.location + "\r\n";
             sendAll(connection, head + "\r\n" + response.body);
             if (response.kind == CannedResponse::Kind::StallInBody) waitForStop();

@@ -1,9 +1,13 @@
+#include "update_public_key.h"
 #include "updater/updater_run.h"
 
 // The launcher takes no command line and reads no configuration: where it
-// asks for updates is fixed when it is built.
+// asks for updates, whose signature it trusts and how large an installer
+// may be are fixed when it is built.
 int main() {
     UpdaterSettings settings;
     settings.endpoint = VORLUNE_UPDATE_URL;
+    settings.publicKey = VORLUNE_UPDATE_PUBLIC_KEY;
+    settings.largestInstaller = VORLUNE_UPDATE_LARGEST_INSTALLER;
     return runUpdater(settings).exitCode;
 }

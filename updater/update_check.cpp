@@ -1,5 +1,7 @@
 #include "updater/update_check.h"
 
+#include <cstdio>
+
 #include "updater/platform/download.h"
 #include "updater/version_file.h"
 
@@ -9,10 +11,21 @@ std::string endpointUrl(const std::string& endpoint, const std::string& path) {
     return base + path;
 }
 
+namespace {
+
+// Nobody is shown these; they help whoever runs the launcher by hand.
+void reportFailure(const platform::Download& download) {
+    if (!download) std::fprintf(stderr, "Updater: %s\n", download.failure.c_str());
+}
+
+}  // namespace
+
 UpdateCheck checkForUpdate(const UpdaterSettings& settings) {
     // A failed fetch leaves the copy from an earlier run, or none, to compare.
-    platform::downloadToFile(endpointUrl(settings.endpoint, "/new.txt"), kPublishedVersionFile,
-                             settings.downloads);
+    const platform::Download download =
+        platform::downloadToFile(endpointUrl(settings.endpoint, "/new.txt"), kPublishedVersionFile,
+                                 settings.downloads, kLargestPublishedVersion);
+    reportFailure(download);
     const std::string installed = readVersionText(kInstalledVersionFile);
     std::string published = readVersionText(kPublishedVersionFile);
     if (versionValue(published) == versionValue(installed)) return {};
@@ -20,6 +33,9 @@ UpdateCheck checkForUpdate(const UpdaterSettings& settings) {
 }
 
 bool fetchInstaller(const UpdaterSettings& settings) {
-    return platform::downloadToFile(endpointUrl(settings.endpoint, "/update.exe"), kInstallerFile,
-                                    settings.downloads, platform::FileAccess::Program);
+    const platform::Download download = platform::downloadToFile(
+        endpointUrl(settings.endpoint, "/update.exe"), kInstallerFile, settings.downloads,
+        settings.largestInstaller, platform::FileAccess::Program);
+    reportFailure(download);
+    return download.complete;
 }

@@ -13,6 +13,8 @@ constexpr char kInstallerFile[] = "update.exe";
 // game folder.
 constexpr char kGameProgram[] = "./Game";
 constexpr char kInstallerProgram[] = "./update.exe";
+// A version is a short number; anything larger is not one.
+constexpr uint64_t kLargestPublishedVersion = 4096;
 
 std::string endpointUrl(const std::string& endpoint, const std::string& path);
 
@@ -26,7 +28,8 @@ struct UpdateCheck {
 // has arrived whole.
 UpdateCheck checkForUpdate(const UpdaterSettings& settings);
 
-// Fetches "update.exe", ready to start. False when it did not arrive whole;
+// Fetches "update.exe", ready to start. False when it did not arrive whole
+// or was larger than the settings allow;
 // whatever "update.exe" was there before is then left alone and must not be
 // started, as nobody just published it.
 bool fetchInstaller(const UpdaterSettings& settings);

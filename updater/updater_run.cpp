@@ -2,6 +2,7 @@
 
 #include "core/platform/clock.h"
 #include "core/platform/window_system.h"
+#include "updater/signed_installer.h"
 #include "updater/status_window.h"
 #include "updater/update_check.h"
 #include "updater/version_file.h"
@@ -45,7 +46,8 @@ UpdaterOutcome runUpdater(const UpdaterSettings& settings) {
     const platform::WindowHandle window = createUpdaterWindow();
     UpdaterOutcome outcome;
     const UpdateCheck check = checkForUpdate(settings);
-    if (check.updateAvailable && fetchInstaller(settings) && startInstaller(check, outcome)) {
+    if (check.updateAvailable && fetchInstaller(settings) && checkInstallerSignature(settings) &&
+        startInstaller(check, outcome)) {
         showStatus(kInstallingText);
         outcome.exitCode = showInstallingThenEnd(window, settings.installingShownMs);
     } else {

@@ -1,7 +1,7 @@
 // Writes the starting inputs of the fuzz targets from the game's own
 // content: the shipped levels and meshes, each mesh also in the binary and
-// compressed forms of the .x format, and the version and progress texts the
-// game and launcher write.
+// compressed forms of the .x format, the version and progress texts the
+// game and launcher write, and an installer's signatures in both forms.
 //
 // make_fuzz_seeds <game folder> <seed folder>
 
@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "signature_sample.h"
 #include "x_binary.h"
 
 namespace fs = std::filesystem;
@@ -47,7 +48,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path game = argv[1], seeds = argv[2];
-    for (const char* target : {"level_files", "progress_file", "version_file", "x_mesh"})
+    for (const char* target :
+         {"level_files", "progress_file", "version_file", "x_mesh", "update_signature"})
         fs::create_directories(seeds / target);
 
     int meshes = 0, levels = 0;
@@ -76,6 +78,8 @@ int main(int argc, char** argv) {
     writeSeeds(seeds / "progress_file",
                {"-1", "0.6", "18.2", "32.6", "", "-5", "0.6\n31", "1e300"});
     writeSeeds(seeds / "version_file", {"12", "13\n", "3\n12", " 7abc", "", "12\r\n", "-4"});
+    writeSeeds(seeds / "update_signature",
+               {signature_sample::kPrehashed, signature_sample::kLegacy});
     std::printf("seeds: %d meshes in four forms, %d level files\n", meshes, levels);
     return meshes > 0 && levels > 0 ? 0 : 1;
 }

@@ -13,7 +13,7 @@ game=$(realpath "$2")
 seconds=${3:-30}
 shift $(($# < 3 ? $# : 3))
 targets=("$@")
-((${#targets[@]} > 0)) || targets=(level_files progress_file version_file x_mesh)
+((${#targets[@]} > 0)) || targets=(level_files progress_file version_file x_mesh update_signature)
 jobs=${FUZZ_JOBS:-1}
 
 seeds=$build/fuzz-seeds
@@ -50,16 +50,17 @@ done
 wait
 
 status=0
-printf '%-14s %10s %8s %8s %9s  %s\n' target runs exec/s cov features result
+printf '%-17s %10s %8s %8s %9s  %s\n' target runs exec/s cov features result
 for target in "${targets[@]}"; do
   log=$logs/$target.log
   result=$(cat "$logs/$target.result" 2>/dev/null || echo "did not run")
   [[ $result == clean ]] || result="FINDING (see $log)"
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
-  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
-  features=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
-  printf '%-14s %10s %8s %8s %9s  %s\n' "$target" "${runs:-?}" "${speed:-?}" "${cov:-?}" \
+  # A finding among the seeds comes before any coverage line.
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2 || true)
+  features=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2 || true)
+  printf '%-17s %10s %8s %8s %9s  %s\n' "$target" "${runs:-?}" "${speed:-?}" "${cov:-?}" \
     "${features:-?}" "$result"
   if [[ $result != clean ]]; then
     status=1

@@ -2,7 +2,7 @@
 
 #include <curl/curl.h>
 
-#include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -15,33 +15,43 @@ void initialiseCurlOnce() {
     (void)initialised;
 }
 
+// Where the body goes, and how much of it may come.
+struct BodySink {
+    std::function<bool(const char* data, size_t size)> take;
+    uint64_t largest = 0;
+    uint64_t received = 0;
+    bool tooLarge = false;
+};
+
 size_t writeBody(char* data, size_t size, size_t count, void* destination) {
     // Returning less than was given makes curl abort the transfer: a full
-    // disk must not pass for a finished download.
+    // disk must not pass for a finished download, nor a body that goes on
+    // past its bound for one of that size.
+    auto& sink = *static_cast<BodySink*>(destination);
     const size_t bytes = size * count;
-    return static_cast<ReplacementFile*>(destination)->write(data, bytes) ? bytes : 0;
+    sink.received += bytes;
+    sink.tooLarge = sink.received > sink.largest;
+    return !sink.tooLarge && sink.take(data, bytes) ? bytes : 0;
 }
 
 struct CurlDeleter {
     void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
 };
 
-}  // namespace
-
-bool downloadToFile(const std::string& url, const std::string& fileName,
-                    const DownloadLimits& limits, FileAccess access) {
+Download transfer(const std::string& url, const DownloadLimits& limits, BodySink& sink) {
     initialiseCurlOnce();
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
-    if (!curl) return false;
-    ReplacementFile file(fileName, access);
-    if (!file.isOpen()) return false;
+    if (!curl) return {false, url + ": cannot start a transfer"};
 
     char error[CURL_ERROR_SIZE] = {};
     CURL* handle = curl.get();
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, error);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, writeBody);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &file);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
+    // A declared length past the bound ends the transfer before its body;
+    // the count in writeBody catches a body that declares none.
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(sink.largest));
     // An error page is not the resource.
     curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -60,19 +70,44 @@ bool downloadToFile(const std::string& url, const std::string& fileName,
     const CURLcode result = curl_easy_perform(handle);
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    // Nobody is shown these; they help whoever runs the launcher by hand.
+    if (sink.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
+        return {false, url + ": larger than " + std::to_string(sink.largest) + " bytes"};
+    }
     if (result != CURLE_OK) {
-        std::fprintf(stderr, "Updater: %s: %s\n", url.c_str(),
-                     error[0] != '\0' ? error : curl_easy_strerror(result));
-        return false;
+        return {false, url + ": " + (error[0] != '\0' ? error : curl_easy_strerror(result))};
     }
     // Only a plain 200 carries the resource itself; "no content" and the
     // like would leave an empty file in its place.
     if (status != 200) {
-        std::fprintf(stderr, "Updater: %s: answered with status %ld\n", url.c_str(), status);
-        return false;
+        return {false, url + ": answered with status " + std::to_string(status)};
     }
-    return file.commit();
+    return {true, {}};
+}
+
+}  // namespace
+
+Download downloadToFile(const std::string& url, const std::string& fileName,
+                        const DownloadLimits& limits, uint64_t largestBody, FileAccess access) {
+    ReplacementFile file(fileName, access);
+    if (!file.isOpen()) return {false, fileName + ": cannot be written"};
+    BodySink sink{[&file](const char* data, size_t size) { return file.write(data, size); },
+                  largestBody};
+    Download download = transfer(url, limits, sink);
+    if (download && !file.commit()) download = {false, fileName + ": cannot be written"};
+    return download;
+}
+
+Download downloadToMemory(const std::string& url, const DownloadLimits& limits,
+                          uint64_t largestBody, std::string& body) {
+    body.clear();
+    BodySink sink{[&body](const char* data, size_t size) {
+                      body.append(data, size);
+                      return true;
+                  },
+                  largestBody};
+    Download download = transfer(url, limits, sink);
+    if (!download) body.clear();
+    return download;
 }
 
 }  // namespace platform

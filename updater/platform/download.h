@@ -1,6 +1,7 @@
 #pragma once
-// Fetching a resource over HTTP or HTTPS into a local file, all or nothing:
-// the file is replaced only by a complete, successful transfer.
+// Fetching a resource over HTTP or HTTPS into a local file or into memory,
+// all or nothing: the file is replaced only by a complete, successful
+// transfer, and no resource may be larger than its caller allows.
 
 #include <cstdint>
 #include <string>
@@ -21,10 +22,24 @@ struct DownloadLimits {
     int maxRedirects = 5;
 };
 
-// Downloads `url` into `fileName`. True when the server answered with a
-// success status and the whole body arrived; the file then holds exactly that
-// body. Otherwise false, and the file is as it was before (or still absent).
-bool downloadToFile(const std::string& url, const std::string& fileName,
-                    const DownloadLimits& limits, FileAccess access = FileAccess::Data);
+// How a transfer ended. The reason is for the caller to report: nobody is
+// shown it, but it helps whoever runs the launcher by hand.
+struct Download {
+    bool complete = false;
+    std::string failure;  // the URL and what went wrong, when not complete
+    explicit operator bool() const { return complete; }
+};
+
+// Downloads `url` into `fileName`. Complete when the server answered with a
+// success status and the whole body, at most `largestBody` bytes, arrived;
+// the file then holds exactly that body. Otherwise the file is as it was
+// before (or still absent).
+Download downloadToFile(const std::string& url, const std::string& fileName,
+                        const DownloadLimits& limits, uint64_t largestBody,
+                        FileAccess access = FileAccess::Data);
+
+// The same into `body`, which holds the whole body only when complete.
+Download downloadToMemory(const std::string& url, const DownloadLimits& limits,
+                          uint64_t largestBody, std::string& body);
 
 }  // namespace platform

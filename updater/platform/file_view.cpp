@@ -1,0 +1,35 @@
+#include "updater/platform/file_view.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+FileView::FileView(const std::string& fileName) {
+    const int descriptor = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return;
+    struct stat status {};
+    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+        size_ = static_cast<size_t>(status.st_size);
+        // An empty file cannot be mapped, and needs no mapping.
+        if (size_ == 0) {
+            open_ = true;
+        } else if (void* mapped = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, descriptor, 0);
+                   mapped != MAP_FAILED) {
+            data_ = mapped;
+            open_ = true;
+        } else {
+            size_ = 0;
+        }
+    }
+    // The mapping outlives the descriptor.
+    close(descriptor);
+}
+
+FileView::~FileView() {
+    if (data_ != nullptr) munmap(data_, size_);
+}
+
+}  // namespace platform
