@@ -40,10 +40,12 @@ make_game_folder() {
   trap cleanup EXIT
 }
 
+# Each step on its own: a process already gone must not keep the X server
+# alive, holding the test's output open.
 cleanup() {
-  [[ -n "${GAME_PID:-}" ]] && kill "$GAME_PID" 2>/dev/null
-  [[ -n "${WM_PID:-}" ]] && kill "$WM_PID" 2>/dev/null
-  [[ -n "${X_PID:-}" ]] && kill "$X_PID" 2>/dev/null
+  [[ -n "${GAME_PID:-}" ]] && { kill "$GAME_PID" 2>/dev/null || true; }
+  [[ -n "${WM_PID:-}" ]] && { kill "$WM_PID" 2>/dev/null || true; }
+  [[ -n "${X_PID:-}" ]] && { kill "$X_PID" 2>/dev/null || true; }
   [[ -n "${GAME_DIR:-}" && -z "${KEEP_GAME_DIR:-}" ]] && rm -rf "$GAME_DIR" "$SHOTS_DIR"
   return 0
 }
@@ -73,9 +75,10 @@ start_display() {
   wait_until 30 test -s "$number_file" || fail "Xvfb did not start"
   export DISPLAY=":$(head -n 1 "$number_file")"
   rm -f "$number_file"
-  openbox --sm-disable >/dev/null 2>&1 &
+  local wm_log=$SHOTS_DIR/openbox.log
+  openbox --sm-disable >/dev/null 2>"$wm_log" &
   WM_PID=$!
-  wait_until 30 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
+  wait_until 30 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start: $(cat "$wm_log")"
 }
 
 start_game() {
