@@ -2,6 +2,7 @@
 
 #include "audio/music.h"
 #include "core/game_world.h"
+#include "core/gamepad_input.h"
 #include "core/platform/message_box.h"
 #include "effects/particle_emitters.h"
 #include "gameplay/level_files.h"
@@ -57,6 +58,8 @@ void handleMenuKey(uintptr_t key) {
     }
 }
 
+}  // namespace
+
 void handleKey(uintptr_t key) {
     // Keys that come before start-up loading has run change nothing: leaving
     // Loading would skip the loading itself.
@@ -85,8 +88,6 @@ void handleKey(uintptr_t key) {
     }
 }
 
-}  // namespace
-
 platform::WindowHandle createGameWindow(int width, int height) {
     platform::WindowDescription description;
     description.title = "Vorlune by Tamsk";
@@ -96,6 +97,7 @@ platform::WindowHandle createGameWindow(int width, int height) {
     description.height = height;
     description.procedure = windowProc;
     description.openGL = true;
+    description.gamepads = true;
     return platform::createWindow(description);
 }
 
@@ -107,6 +109,14 @@ intptr_t windowProc(platform::WindowHandle window, uint32_t message, uintptr_t w
             if (world.mediaEvent != nullptr) onMusicEvent();
             break;
         case platform::kMsgKeyDown: handleKey(wParam); break;
+        case platform::kMsgPadButtonDown:
+            handlePadButton(static_cast<platform::PadButton>(wParam));
+            break;
+        case platform::kMsgPadAxis:
+            handlePadAxis(platform::padOf(lParam), static_cast<platform::PadAxis>(wParam),
+                          platform::axisPositionOf(lParam));
+            break;
+        case platform::kMsgPadRemoved: handlePadRemoved(platform::padOf(lParam)); break;
         case platform::kMsgClose: world.mode = GameMode::Quit; break;
         default: break;
     }

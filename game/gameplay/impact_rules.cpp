@@ -4,6 +4,7 @@
 
 #include "audio/sound.h"
 #include "core/game_world.h"
+#include "core/gamepad_input.h"
 #include "effects/explosions.h"
 #include "gameplay/number_text.h"
 #include "gameplay/progress_file.h"
@@ -22,6 +23,7 @@ void completeLevelWhenPassed() {
 
 void crash() {
     playExplosionSound();
+    rumbleOnCrash();
     world.shipZ = 0.0f;
     world.mode = GameMode::GameOver;
     world.shipX = 0.0f;

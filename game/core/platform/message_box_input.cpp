@@ -8,6 +8,11 @@ bool isClosingKey(SDL_Keycode key) {
     return key == SDLK_RETURN || key == SDLK_KP_ENTER || key == SDLK_SPACE || key == SDLK_ESCAPE;
 }
 
+// A and Start confirm on a pad as Enter does on the keyboard.
+bool isClosingPadButton(Uint8 button) {
+    return button == SDL_CONTROLLER_BUTTON_A || button == SDL_CONTROLLER_BUTTON_START;
+}
+
 bool onButton(const InputState& state, int x, int y) {
     const SDL_Point point{x, y};
     return SDL_PointInRect(&point, &state.button) == SDL_TRUE;
@@ -30,6 +35,14 @@ EventOutcome handleEvent(InputState& state, const SDL_Event& event) {
             // box is up. A held key's repeats must not dismiss a box the
             // player has not read yet.
             outcome.close = event.key.repeat == 0 && isClosingKey(event.key.keysym.sym);
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+            outcome.close = isClosingPadButton(event.cbutton.button);
+            break;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+            // The game opens and closes its pads (and pauses) once the box is gone.
+            outcome.keep = true;
             break;
         case SDL_WINDOWEVENT:
             if (event.window.windowID != state.windowId) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/platform/gamepads_internal.h"
 #include "core/platform/key_codes.h"
 #include "core/platform/window_system_internal.h"
 
@@ -45,6 +46,11 @@ NativeWindow* firstLiveWindow() {
     return nullptr;
 }
 
+// For events that name no window.
+NativeWindow* askedForOrFirstWindow(WindowHandle filter) {
+    return filter != nullptr && filter->sdl != nullptr ? filter : firstLiveWindow();
+}
+
 void requestGLAttributes() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -73,6 +79,53 @@ void turnOffEventsNoProcedureTakes() {
     for (Uint32 type : unused) SDL_EventState(type, SDL_IGNORE);
 }
 
+PadButton padButtonFromSdl(Uint8 button) {
+    static_assert(static_cast<int>(PadButton::DpadRight) == SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+    return button <= SDL_CONTROLLER_BUTTON_DPAD_RIGHT ? static_cast<PadButton>(button)
+                                                      : PadButton::Other;
+}
+
+// A moving stick streams positions far faster than the game takes messages
+// (one a frame), and keys queued behind them would wait; only the newest
+// position of each axis is worth a message.
+bool newerPositionQueued(const SDL_ControllerAxisEvent& motion) {
+    SDL_Event queued[64];
+    const int count = SDL_PeepEvents(queued, 64, SDL_PEEKEVENT, SDL_CONTROLLERAXISMOTION,
+                                     SDL_CONTROLLERAXISMOTION);
+    for (int i = 0; i < count; ++i) {
+        if (queued[i].caxis.which == motion.which && queued[i].caxis.axis == motion.axis) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Pad events carry no window: like SDL_QUIT they go to the window asked for,
+// or the first one. The joystick events beneath them stay on, since SDL
+// builds the pad events from them, but give no message.
+bool messageFromPadEvent(const SDL_Event& event, Message& out) {
+    static_assert(static_cast<int>(PadAxis::RightTrigger) == SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
+    switch (event.type) {
+        case SDL_CONTROLLERDEVICEADDED: openGamepad(event.cdevice.which); return false;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            if (!closeGamepad(event.cdevice.which)) return false;
+            out = {nullptr, kMsgPadRemoved, 0, padParam(event.cdevice.which)};
+            return true;
+        case SDL_CONTROLLERBUTTONDOWN:
+            out = {nullptr, kMsgPadButtonDown,
+                   static_cast<uintptr_t>(padButtonFromSdl(event.cbutton.button)),
+                   padParam(event.cbutton.which)};
+            return true;
+        case SDL_CONTROLLERAXISMOTION:
+            if (event.caxis.axis > SDL_CONTROLLER_AXIS_TRIGGERRIGHT) return false;
+            if (newerPositionQueued(event.caxis)) return false;
+            out = {nullptr, kMsgPadAxis, event.caxis.axis,
+                   padParam(event.caxis.which, event.caxis.value)};
+            return true;
+        default: return false;
+    }
+}
+
 // One SDL event becomes at most one message. Returns false for events that
 // mean nothing to a window procedure.
 bool messageFromEvent(const SDL_Event& event, WindowHandle filter, Message& out) {
@@ -88,8 +141,11 @@ bool messageFromEvent(const SDL_Event& event, WindowHandle filter, Message& out)
     } else if (event.type == SDL_QUIT) {
         // Sent for the last window closing and for SIGINT/SIGTERM: both mean
         // "close the window" to the game.
-        target = filter != nullptr && filter->sdl != nullptr ? filter : firstLiveWindow();
+        target = askedForOrFirstWindow(filter);
         out = {target, kMsgClose, 0, 0};
+    } else if (messageFromPadEvent(event, out)) {
+        target = askedForOrFirstWindow(filter);
+        out.window = target;
     } else if (event.type == postedEventType()) {
         target = static_cast<WindowHandle>(event.user.data1);
         out = {target, static_cast<uint32_t>(event.user.code),
@@ -121,6 +177,7 @@ ScreenSize primaryScreenSize() {
 WindowHandle createWindow(const WindowDescription& description) {
     if (!ensureVideo()) return nullptr;
     turnOffEventsNoProcedureTakes();
+    if (description.gamepads) startGamepads();
     if (description.openGL) requestGLAttributes();
     // A borderless window at the desktop size covers the screen both under a
     // window manager and on a bare X server, where the full-screen flags

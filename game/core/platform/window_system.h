@@ -17,6 +17,11 @@ constexpr uint32_t kMsgCreate = 0x0001;
 constexpr uint32_t kMsgDestroy = 0x0002;
 constexpr uint32_t kMsgClose = 0x0010;
 constexpr uint32_t kMsgKeyDown = 0x0100;
+// Gamepad messages. wParam is the button or axis; lParam carries the pad's
+// number, and for an axis its position (see padParam).
+constexpr uint32_t kMsgPadButtonDown = 0x0500;
+constexpr uint32_t kMsgPadAxis = 0x0501;
+constexpr uint32_t kMsgPadRemoved = 0x0502;
 constexpr uint32_t kMsgApp = 0x8000;
 constexpr uint32_t kMsgQuit = 0x0012;
 
@@ -34,6 +39,35 @@ constexpr uintptr_t kKeyF3 = 0x72;
 // Keys without a code of their own; they still reach the window procedure.
 constexpr uintptr_t kKeyOther = 0xFF;
 
+// Gamepad buttons and axes in the layout of a common console pad.
+enum class PadButton : uintptr_t {
+    A,
+    B,
+    X,
+    Y,
+    Back,
+    Guide,
+    Start,
+    LeftStick,
+    RightStick,
+    LeftShoulder,
+    RightShoulder,
+    DpadUp,
+    DpadDown,
+    DpadLeft,
+    DpadRight,
+    Other
+};
+enum class PadAxis : uintptr_t { LeftX, LeftY, RightX, RightY, LeftTrigger, RightTrigger };
+
+// A stick runs from -32768 to 32767, a trigger from 0 (released) to 32767.
+constexpr intptr_t padParam(int32_t pad, int16_t axisPosition = 0) {
+    return static_cast<intptr_t>(static_cast<int64_t>(pad) * 65536 +
+                                 static_cast<uint16_t>(axisPosition));
+}
+constexpr int32_t padOf(intptr_t lParam) { return static_cast<int32_t>(lParam >> 16); }
+constexpr int16_t axisPositionOf(intptr_t lParam) { return static_cast<int16_t>(lParam & 0xFFFF); }
+
 struct Message {
     WindowHandle window = nullptr;
     uint32_t message = kMsgNull;
@@ -47,7 +81,8 @@ struct WindowDescription {
     std::string title;
     int x = 0, y = 0, width = 0, height = 0;
     WindowProcedure procedure = nullptr;
-    bool openGL = false;  // the window will carry a graphics device
+    bool openGL = false;    // the window will carry a graphics device
+    bool gamepads = false;  // gamepad input reaches the window procedure
 };
 
 // Primary screen size in pixels, {0, 0} when there is no display.
@@ -59,7 +94,8 @@ ScreenSize primaryScreenSize();
 // Creates and shows a borderless window; the procedure receives kMsgCreate
 // before this returns. Returns null when no window can be made. Input no
 // window procedure receives (typed text, key releases, pointer motion) is
-// not queued from then on.
+// not queued from then on. With `gamepads`, every pad plugged in now or
+// later is opened, and its buttons, axes and unplugging come as messages.
 WindowHandle createWindow(const WindowDescription& description);
 // Destroys the window (kMsgDestroy reaches its procedure). No effect on a
 // window already destroyed or on null.
@@ -88,5 +124,8 @@ void postQuitMessage(int exitCode);
 // Window icons from an icon file at the given size; false when it cannot be read.
 bool setWindowIconFromFile(WindowHandle window, const std::string& fileName, int size,
                            bool large);
+
+// A short rumble on every open pad that has a motor; the others are passed over.
+void rumbleGamepads(uint16_t strength, uint32_t durationMs);
 
 }  // namespace platform

@@ -1,0 +1,12 @@
+#pragma once
+// Gamepads play through the key table: each button, stick push and trigger
+// pull becomes the key it stands for in the current mode.
+
+#include <cstdint>
+
+#include "core/platform/window_system.h"
+
+void handlePadButton(platform::PadButton button);
+void handlePadAxis(int32_t pad, platform::PadAxis axis, int16_t position);
+void handlePadRemoved(int32_t pad);
+void rumbleOnCrash();
