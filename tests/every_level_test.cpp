@@ -1,160 +1,142 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
-#include <cmath>
-#include <vector>
+#include <optional>
 
 #include "core/game_world.h"
 #include "core/screens.h"
 #include "core/startup.h"
 #include "core/window_input.h"
 #include "gameplay/flight.h"
+#include "gameplay/level_files.h"
+#include "level_pilot.h"
 #include "message_recorder.h"
 #include "temp_folder.h"
 #include "world_reset.h"
 
 namespace {
 
-// A player that knows the level: it steers into a lane that is free in the
-// next row of rocks and from which the row after can still be reached, using
-// only the arrow keys, one press at a time, through the real window procedure.
-class LanePilot {
+// The game with its real content, on a small screen so the frames cost little.
+class LoadedGame {
 public:
-    void steer() {
-        if (!resting()) return;
-        const int target = targetLane();
-        if (target < world.shipX) press(platform::kKeyRight);
-        if (target > world.shipX) press(platform::kKeyLeft);
+    LoadedGame() {
+        resetWorld();
+        folder_.copyWholeGame();
+        world.screenWidth = 160;
+        world.screenHeight = 120;
+        window_ = createGameWindow(world.screenWidth, world.screenHeight);
+        loaded_ = window_ != nullptr && loadGame(window_);
     }
+    ~LoadedGame() {
+        if (window_ != nullptr) platform::destroyWindow(window_);
+        if (loaded_) shutdownGame();
+        resetWorld();
+        world.screenWidth = screenWidth_;
+        world.screenHeight = screenHeight_;
+    }
+    bool loaded() const { return loaded_ && messages_.boxes.empty(); }
 
 private:
-    static constexpr std::array<int, 3> kLanes = {-30, 0, 30};
-    static constexpr float kRowDepth = 60.0f;  // rocks this close in depth form one row
-
-    struct Row {
-        float worldZ;
-        std::array<bool, 3> blocked{};
-    };
-
-    static bool resting() {
-        return world.shipX == -30.0f || world.shipX == 0.0f || world.shipX == 30.0f;
-    }
-    static void press(uintptr_t key) { windowProc(nullptr, platform::kMsgKeyDown, key, 1); }
-
-    // Rows of lane rocks still ahead of the ship's nose, nearest first.
-    static std::vector<Row> rowsAhead() {
-        const float shipWorldZ = world.shipZ + 90;
-        std::vector<std::pair<float, int>> rocks;
-        for (int i = 0; i < world.rockCount; ++i) {
-            const RockPosition& rock = world.rockPos[i];
-            if (std::abs(rock.x) > 45) continue;  // scenery beside the lanes
-            const float z = -static_cast<float>(rock.z);
-            if (z > shipWorldZ + 10) continue;  // already passed
-            const int lane = rock.x < -15 ? 0 : (rock.x > 15 ? 2 : 1);
-            rocks.push_back({z, lane});
-        }
-        std::sort(rocks.begin(), rocks.end(), [](auto a, auto b) { return a.first > b.first; });
-        std::vector<Row> rows;
-        for (const auto& [z, lane] : rocks) {
-            if (rows.empty() || rows.back().worldZ - z > kRowDepth) rows.push_back({z, {}});
-            rows.back().blocked[lane] = true;
-        }
-        return rows;
-    }
-
-    int targetLane() const {
-        const std::vector<Row> rows = rowsAhead();
-        const int current = world.shipX < 0 ? 0 : (world.shipX > 0 ? 2 : 1);
-        if (rows.empty()) return kLanes[current];
-        // From the far end back: which lanes of each row lead on safely.
-        std::vector<std::array<bool, 3>> goodLanes(rows.size());
-        for (size_t k = rows.size(); k-- > 0;) {
-            for (int lane = 0; lane < 3; ++lane) {
-                bool good = !rows[k].blocked[lane];
-                if (good && k + 1 < rows.size()) {
-                    const float gap = rows[k].worldZ - rows[k + 1].worldZ;
-                    const int reach = gap > 330 ? 2 : 1;
-                    bool onward = false;
-                    for (int next = 0; next < 3; ++next)
-                        onward |= goodLanes[k + 1][next] && std::abs(next - lane) <= reach;
-                    good = onward;
-                }
-                goodLanes[k][lane] = good;
-            }
-        }
-        int best = current;
-        int bestDistance = 99;
-        for (int lane = 0; lane < 3; ++lane) {
-            if (goodLanes[0][lane] && std::abs(lane - current) < bestDistance) {
-                best = lane;
-                bestDistance = std::abs(lane - current);
-            }
-        }
-        return kLanes[best];
-    }
+    const int16_t screenWidth_ = world.screenWidth;
+    const int16_t screenHeight_ = world.screenHeight;
+    TempWorkingFolder folder_;
+    MessageRecorder messages_;
+    platform::WindowHandle window_ = nullptr;
+    bool loaded_ = false;
 };
 
-// Plays from level 0 with the given pilot until the run ends; returns the
-// number of levels finished.
-template <typename Steer>
-int playThrough(Steer steer) {
-    windowProc(nullptr, platform::kMsgKeyDown, platform::kKeyF1, 1);
-    int levelsFinished = 0;
-    int framesInLevel = 0;
-    while (world.mode == GameMode::Playing || world.mode == GameMode::LevelTransition) {
-        if (world.mode == GameMode::LevelTransition) {
-            ++levelsFinished;
-            framesInLevel = 0;
-            applySteering();
-            levelTransitionFrame();
-            continue;
-        }
-        steer();
-        applySteering();
-        playingFrame();
-        if (++framesInLevel >= 3000) {
-            ADD_FAILURE() << "level " << world.level << " never ends";
-            break;
-        }
-    }
-    return levelsFinished;
+void press(uintptr_t key) { windowProc(nullptr, platform::kMsgKeyDown, key, 1); }
+
+// As a player starts the level now loaded who starts the game with it saved
+// and presses F2: in the middle lane, with no bombs and no rocket in flight.
+void startAfresh() {
+    world.shipX = 0.0f;
+    world.shipZ = 0.0f;
+    world.roll = 0.0f;
+    world.bombs = 0;
+    world.steerCommand.clear();
+    for (auto& active : world.rocketActive) active = 0;
+    world.mode = GameMode::Menu;
+    press(platform::kKeyF2);
 }
 
-// The game played through from level 0 to the end, on a small screen so the
-// frames cost little, with the real content and every real frame function.
-TEST(EveryLevel, CanBeFinishedWithoutACrash) {
-    resetWorld();
-    TempWorkingFolder folder;
-    folder.copyWholeGame();
-    MessageRecorder messages;
-    const int16_t screenWidth = world.screenWidth, screenHeight = world.screenHeight;
-    world.screenWidth = 160;
-    world.screenHeight = 120;
-    platform::WindowHandle window = createGameWindow(world.screenWidth, world.screenHeight);
-    ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(loadGame(window));
-    ASSERT_TRUE(messages.boxes.empty()) << messages.boxes.front().text;
+struct Flight {
+    bool finished = false;
+    bool crashed = false;
+    double depth = 0;  // of the ship's centre in the last frame
+    int bombs = 0;     // held when that frame began
+};
 
-    LanePilot pilot;
-    const int levelsFinished = playThrough([&] { pilot.steer(); });
-    EXPECT_EQ(world.mode, GameMode::TheEnd) << "crashed in level " << world.level << " at z "
-                                            << world.shipZ;
-    EXPECT_EQ(levelsFinished, 20);  // the 21st completion goes straight to the end
-    EXPECT_EQ(world.level, 21);
+// Flies the level being played, through the real frame functions, until it
+// is passed or lost.
+template <typename Act>
+Flight fly(Act act) {
+    Flight flight;
+    for (int frame = 0; frame < 3000 && world.mode == GameMode::Playing; ++frame) {
+        act();
+        flight.bombs = world.bombs;
+        flight.depth = -(world.shipZ + 90.0) + 3.33;
+        applySteering();
+        playingFrame();
+    }
+    flight.crashed = world.mode == GameMode::GameOver;
+    flight.finished = world.mode == GameMode::LevelTransition || world.mode == GameMode::TheEnd;
+    return flight;
+}
 
+std::optional<int> firstWallDepth() {
+    for (const Gate& row : LevelPilot::rowsAhead(-1e9))
+        if (row.wall()) return row.depth;
+    return std::nullopt;
+}
 
-    // The same game flown straight ahead, without steering, meets a rock.
-    world.mode = GameMode::Menu;
-    const int straightAhead = playThrough([] {});
-    EXPECT_EQ(world.mode, GameMode::GameOver);
-    EXPECT_LT(straightAhead, 3);
+// Every level, each from a fresh start, played as one game from level 0
+// through the real level transitions to the end.
+TEST(EveryLevel, IsFinishedFromAFreshStartWithArrowsPickupsAndRockets) {
+    LoadedGame game;
+    ASSERT_TRUE(game.loaded());
 
-    platform::destroyWindow(window);
-    shutdownGame();
-    resetWorld();
-    world.screenWidth = screenWidth;
-    world.screenHeight = screenHeight;
+    // Flown straight ahead, without steering, a new game meets a rock.
+    press(platform::kKeyF1);
+    EXPECT_TRUE(fly([] {}).crashed);
+    press(platform::kKeyEnter);
+
+    press(platform::kKeyF1);
+    for (int level = 0;; ++level) {
+        LevelPilot pilot({});
+        const Flight flight = fly([&] { pilot.act(); });
+        ASSERT_TRUE(flight.finished) << "level " << level << " lost at depth " << flight.depth;
+        if (world.mode == GameMode::TheEnd) break;
+        levelTransitionFrame();
+        startAfresh();
+    }
+    EXPECT_EQ(world.level, kLastLevel + 1);
+}
+
+// From level 6 on some rows close all three lanes: only a rocket opens one,
+// and only a pickup gives a rocket. A pilot that never fires and one that
+// flies around every pickup each lose such a level at its first wall.
+TEST(EveryLevel, WithAWallIsLostWithoutRocketsOrWithoutPickups) {
+    LoadedGame game;
+    ASSERT_TRUE(game.loaded());
+    const PilotHabits neverFires{.fires = false};
+    const PilotHabits passesPickups{.takesPickups = false};
+    for (int level = 0; level <= kLastLevel; ++level) {
+        for (const PilotHabits& habits : {neverFires, passesPickups}) {
+            world.level = level;
+            loadLevel();  // as start-up loads the saved level
+            const std::optional<int> wall = firstWallDepth();
+            ASSERT_EQ(wall.has_value(), level >= 6) << "level " << level;
+            if (!wall) break;
+            startAfresh();
+            LevelPilot pilot(habits);
+            const Flight flight = fly([&] { pilot.act(); });
+            const char* who = habits.fires ? "flying past every pickup" : "never firing";
+            EXPECT_TRUE(flight.crashed) << "level " << level << " finished " << who;
+            EXPECT_NEAR(flight.depth, *wall, 25) << "level " << level << " " << who;
+            // The one who never fires held the pickup's bomb all the same.
+            EXPECT_EQ(flight.bombs > 0, !habits.fires) << "level " << level << " " << who;
+        }
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
-// The 21 levels of the game, laid out by rule so each one is fair and the
-// next one is a little harder.
+// The 21 levels of the game, laid out by rule: the first ones teach steering,
+// the next bring pickups and rows that close two lanes, and from level 6 on
+// walls across all three lanes need a rocket.
 
 #include <vector>
 
@@ -11,8 +12,15 @@ struct PlacedThing {
 struct LevelLayout {
     std::vector<PlacedThing> rocks;    // at most 50
     std::vector<PlacedThing> pickups;  // at most 5
+    int length = 0;                    // depth of the farthest rock: passing it ends the level
+    int rows = 0;                      // rows of rocks across the lanes
+    int walls = 0;                     // rows that close all three lanes
+    int tightestFrames = 0;            // the least time the route leaves for an action
+    bool needsRockets() const { return walls > 0; }
 };
 
 constexpr int kLevelCount = 21;
 
-LevelLayout designLevel(int level);
+// All levels in order: each keeps clear of where the rocket of the route's
+// last shot before it was last drawn.
+std::vector<LevelLayout> designLevels();
