@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "fault_support.h"
 #include "fuzz/x_binary.h"
@@ -161,3 +162,23 @@ TEST(FaultMesh, EveryShippedMeshReadsAlikeInEveryForm) {
 }
 
 }  // namespace
+
+// The importer's own triangulation aborted the game on a face with no
+// corners (a fuzz finding). Polygons are fanned around their first corner;
+// faces of fewer than three corners draw nothing.
+TEST(FaultMesh, PolygonsAreFannedAndFacesWithoutCornersDrawNothing) {
+    TempWorkingFolder folder;
+    const std::optional<platform::XMeshFile> read = readBytes(
+        "xof 0303txt 0032\nMesh {\n5;\n0;0;0;,\n1;0;0;,\n2;1;0;,\n1;2;0;,\n0;1;0;;\n"
+        "4;\n5;0,1,2,3,4;,\n0;;\n2;0,1;,\n3;4,2,0;;\n"
+        "MeshMaterialList {\n1;\n4;\n0,0,0,0;;\nMaterial {\n1;1;1;1;;\n0;\n0;0;0;;\n0;0;0;;\n}\n}\n}\n");
+    ASSERT_TRUE(read);
+    std::vector<float> corners;  // x and y of each drawn corner, in order
+    for (uint32_t index : read->mesh.indices) {
+        ASSERT_LT(index, read->mesh.vertices.size());
+        corners.push_back(read->mesh.vertices[index].position.x);
+        corners.push_back(read->mesh.vertices[index].position.y);
+    }
+    EXPECT_EQ(corners, (std::vector<float>{0, 0, 1, 0, 2, 1,  0, 0, 2, 1, 1, 2,  0, 0, 1, 2, 0, 1,
+                                           0, 1, 2, 1, 0, 0}));
+}

@@ -17,9 +17,11 @@ namespace {
 
 // The importer reads the file right-handed (z negated, winding and v
 // flipped); converting back to left-handed undoes all three, so positions
-// come out as the file wrote them.
-constexpr unsigned kImportSteps = aiProcess_Triangulate | aiProcess_PreTransformVertices |
-                                  aiProcess_ConvertToLeftHanded | aiProcess_JoinIdenticalVertices;
+// and corner order come out as the file wrote them. Polygons are fanned
+// here rather than by the importer, whose triangulation aborts the whole
+// process on a face with no corners.
+constexpr unsigned kImportSteps =
+    aiProcess_PreTransformVertices | aiProcess_ConvertToLeftHanded | aiProcess_JoinIdenticalVertices;
 
 std::string wholeFile(const std::string& fileName) {
     std::ifstream file(fileName, std::ios::binary);
@@ -87,9 +89,14 @@ void appendMesh(const aiMesh& source, MeshData& data) {
         data.vertices.push_back(vertex);
     }
     for (unsigned f = 0; f < source.mNumFaces; ++f) {
+        // Stray points and lines are not drawn; a polygon is a fan of
+        // triangles around its first corner.
         const aiFace& face = source.mFaces[f];
-        if (face.mNumIndices != 3) continue;  // stray points and lines are not drawn
-        for (unsigned k = 0; k < 3; ++k) data.indices.push_back(base + face.mIndices[k]);
+        for (unsigned k = 2; k < face.mNumIndices; ++k) {
+            data.indices.push_back(base + face.mIndices[0]);
+            data.indices.push_back(base + face.mIndices[k - 1]);
+            data.indices.push_back(base + face.mIndices[k]);
+        }
     }
     if (source.mNormals == nullptr) data.hasNormals = false;
 }
