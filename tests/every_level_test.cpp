@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <utility>
 
 #include "core/game_world.h"
 #include "core/screens.h"
@@ -54,7 +55,12 @@ void startAfresh() {
     world.roll = 0.0f;
     world.bombs = 0;
     world.steerCommand.clear();
-    for (auto& active : world.rocketActive) active = 0;
+    for (int j = 0; j < kRocketSlots; ++j) {
+        world.rocketActive[j] = 0;
+        // A fresh game's rockets have their boxes where the models lie, not
+        // where a rocket of the last flight was drawn.
+        world.rockets[j]->computeLocalBox();
+    }
     world.mode = GameMode::Menu;
     press(platform::kKeyF2);
 }
@@ -136,6 +142,41 @@ TEST(EveryLevel, WithAWallIsLostWithoutRocketsOrWithoutPickups) {
             // The one who never fires held the pickup's bomb all the same.
             EXPECT_EQ(flight.bombs > 0, !habits.fires) << "level " << level << " " << who;
         }
+    }
+}
+
+// A player new to the game: sees only what the screen shows (the view ends
+// some 900 ahead of the ship) and presses each key `reactionFrames` frames
+// after the moment it could first be pressed.
+Flight flyReactingLate(int reactionFrames) {
+    LevelPilot pilot({.sight = 900, .slackFrames = reactionFrames + 3});
+    int frame = 0;
+    std::optional<std::pair<int, uintptr_t>> pending;  // the frame a key is pressed in, and the key
+    return fly([&] {
+        ++frame;
+        if (!pending) {
+            if (const std::optional<uintptr_t> key = pilot.decide())
+                pending = {{frame + reactionFrames, *key}};
+        }
+        if (pending && frame >= pending->first) {
+            press(pending->second);
+            pending.reset();
+        }
+    });
+}
+
+// Level 0 is finished at the first try by a player new to the game who
+// reacts half a second late (31 frames of 16 ms); the last level is not.
+TEST(EveryLevel, TheFirstIsFinishedByAPlayerWhoReactsHalfASecondLate) {
+    LoadedGame game;
+    ASSERT_TRUE(game.loaded());
+    constexpr int kHalfASecond = 31;
+    for (const int level : {0, kLastLevel}) {
+        world.level = level;
+        loadLevel();
+        startAfresh();
+        const Flight flight = flyReactingLate(kHalfASecond);
+        EXPECT_EQ(flight.finished, level == 0) << "level " << level << ", depth " << flight.depth;
     }
 }
 

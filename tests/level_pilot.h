@@ -12,6 +12,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "core/game_world.h"
@@ -21,6 +22,8 @@
 struct PilotHabits {
     bool fires = true;
     bool takesPickups = true;
+    double sight = 1e9;   // how far ahead rocks and pickups are seen
+    int slackFrames = 3;  // the least time a plan leaves for its next action
 };
 
 class LevelPilot {
@@ -29,17 +32,21 @@ public:
 
     // Called before each playing frame.
     void act() {
-        if (world.shipX != -30.0f && world.shipX != 0.0f && world.shipX != 30.0f) return;
-        gates_ = gatesAhead(shipDepth());
-        if (gates_.empty()) return;
+        if (const std::optional<uintptr_t> key = decide()) press(*key);
+    }
+
+    // The key the plan asks for now, if any.
+    std::optional<uintptr_t> decide() {
+        if (world.shipX != -30.0f && world.shipX != 0.0f && world.shipX != 30.0f)
+            return std::nullopt;
+        gates_ = gatesAhead(shipDepth(), habits_.sight);
+        if (gates_.empty()) return std::nullopt;
         const int lane = static_cast<int>(world.shipX) / 30 + 1;
         const std::vector<int> plan = bestPlan(lane);
-        if (plan.empty()) return;
-        if (plan[0] != lane) {
-            press(plan[0] < lane ? platform::kKeyRight : platform::kKeyLeft);
-        } else if (shouldFire(lane, plan)) {
-            press(platform::kKeySpace);
-        }
+        if (plan.empty()) return std::nullopt;
+        if (plan[0] != lane) return plan[0] < lane ? platform::kKeyRight : platform::kKeyLeft;
+        if (shouldFire(lane, plan)) return platform::kKeySpace;
+        return std::nullopt;
     }
 
     // The rows of rocks still ahead of `depth`, nearest first, without the
@@ -77,7 +84,6 @@ private:
     static constexpr int kMaxBombs = 5;
     static constexpr int kRowDepth = 60;  // rocks this close in depth form one row
     static constexpr int kEnded = -1;
-    static constexpr int kSlackFrames = 3;  // the least time a plan leaves for its next action
     // What a plan is worth: gates passed first, then bombs left, then the
     // fewest lane changes.
     static constexpr int kGateWorth = 1000;
@@ -98,12 +104,15 @@ private:
     }
 
     // The rows, and the pickups still there (their `lane` is where they lie).
-    static std::vector<Gate> gatesAhead(double depth) {
+    static std::vector<Gate> gatesAhead(double depth, double sight) {
         std::vector<Gate> gates = rowsAhead(depth);
+        std::erase_if(gates, [&](const Gate& row) { return row.depth > depth + sight; });
         for (int i = 0; i < world.pickupCount; ++i) {
             const Matrix& place = world.pickups[i]->translation;
             const int pickupDepth = static_cast<int>(-place.m[3][2]);
-            if (world.pickupActive[i] != 1 || pickupDepth + 10 < depth) continue;
+            if (world.pickupActive[i] != 1 || pickupDepth + 10 < depth ||
+                pickupDepth > depth + sight)
+                continue;
             Gate pickup;
             pickup.pickup = true;
             pickup.depth = pickupDepth;
@@ -120,10 +129,10 @@ private:
         // A closed lane opens only to a shot, fired from that lane.
         if (closed(to, toLane)) {
             return habits_.fires && toLane == fromLane &&
-                   shotWindow(from, toLane, to, ready).frames() >= kSlackFrames;
+                   shotWindow(from, toLane, to, ready).frames() >= habits_.slackFrames;
         }
         return toLane == fromLane ||
-               laneChangeWindow(from, fromLane, to, toLane, ready).frames() >= kSlackFrames;
+               laneChangeWindow(from, fromLane, to, toLane, ready).frames() >= habits_.slackFrames;
     }
 
     // Bombs held after gate k taken in `lane`, or kEnded where the flight ends.
