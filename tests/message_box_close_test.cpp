@@ -25,14 +25,27 @@ struct XCalls {
     decltype(&XInternAtom) internAtom = nullptr;
     decltype(&XSendEvent) sendEvent = nullptr;
     decltype(&XFlush) flush = nullptr;
+    decltype(&XSync) sync = nullptr;
+    decltype(&XGrabServer) grabServer = nullptr;
+    decltype(&XUngrabServer) ungrabServer = nullptr;
+    decltype(&XSetErrorHandler) setErrorHandler = nullptr;
+    decltype(&XOpenDisplay) openDisplay = nullptr;
+    decltype(&XCloseDisplay) closeDisplay = nullptr;
+    template <typename Call>
+    static bool find(void* library, Call& call, const char* name) {
+        call = reinterpret_cast<Call>(dlsym(library, name));
+        return call != nullptr;
+    }
     bool load() {
         void* library = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
         if (library == nullptr) library = dlopen("libX11.so.6", RTLD_LAZY);
-        if (library == nullptr) return false;
-        internAtom = reinterpret_cast<decltype(internAtom)>(dlsym(library, "XInternAtom"));
-        sendEvent = reinterpret_cast<decltype(sendEvent)>(dlsym(library, "XSendEvent"));
-        flush = reinterpret_cast<decltype(flush)>(dlsym(library, "XFlush"));
-        return internAtom != nullptr && sendEvent != nullptr && flush != nullptr;
+        return library != nullptr && find(library, internAtom, "XInternAtom") &&
+               find(library, sendEvent, "XSendEvent") && find(library, flush, "XFlush") &&
+               find(library, sync, "XSync") && find(library, grabServer, "XGrabServer") &&
+               find(library, ungrabServer, "XUngrabServer") &&
+               find(library, setErrorHandler, "XSetErrorHandler") &&
+               find(library, openDisplay, "XOpenDisplay") &&
+               find(library, closeDisplay, "XCloseDisplay");
     }
 };
 
@@ -90,8 +103,8 @@ TEST(MessageBoxCloseButtonTest, ClosesTheBoxWithoutQuittingTheGame) {
     const SDL_TimerID timer = SDL_AddTimer(10000, watchdog, nullptr);
     // No game window is open, as for an error at start-up: the box is the
     // last window, and SDL would take its closing for a request to quit.
-    platform::showMessageBox({nullptr, "Error", "Could not load large icon!",
-                              platform::MessageBoxIcon::Error});
+    platform::showMessageBox(
+        {nullptr, "Error", "Could not load large icon!", platform::MessageBoxIcon::Error});
     SDL_RemoveTimer(timer);
     SDL_DelEventWatch(closeShownWindows, nullptr);
 
@@ -104,6 +117,81 @@ TEST(MessageBoxCloseButtonTest, ClosesTheBoxWithoutQuittingTheGame) {
     for (int i = 0; i < count; ++i) EXPECT_NE(queued[i].type, SDL_QUIT);
     const char* hintAfter = SDL_GetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE);
     EXPECT_EQ(hintAfter == nullptr, hintBefore == nullptr);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+}
+
+// X errors, counted instead of ending the process as the X library would.
+std::atomic<int> xErrors{0};
+int countXError(Display*, XErrorEvent*) {
+    ++xErrors;
+    return 0;
+}
+
+// Presses a box's close button a while after it shows, from a connection of
+// its own, so the box is waiting for input when the request comes.
+std::atomic<Window> shownBox{0};
+Uint32 pressCloseButtonLater(Uint32, void*) {
+    if (Display* display = x.openDisplay(nullptr)) {
+        pressCloseButton(display, shownBox);
+        x.closeDisplay(display);
+    }
+    return 0;
+}
+int closeShownWindowsLater(void*, SDL_Event* event) {
+    if (event->type != SDL_WINDOWEVENT || event->window.event != SDL_WINDOWEVENT_SHOWN) return 1;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    SDL_Window* window = SDL_GetWindowFromID(event->window.windowID);
+    if (window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE &&
+        info.subsystem == SDL_SYSWM_X11) {
+        shownBox = info.info.x11.window;
+        SDL_AddTimer(200, pressCloseButtonLater, nullptr);
+    }
+    return 1;
+}
+
+// While the first box handles its close request, the server serves the
+// game's connection alone: whatever another connection sent meanwhile
+// reaches the server only after the box's window is gone.
+std::atomic<Display*> grabbedDisplay{nullptr};
+int holdServerOnClose(void*, SDL_Event* event) {
+    if (event->type != SDL_WINDOWEVENT || event->window.event != SDL_WINDOWEVENT_CLOSE) return 1;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    SDL_Window* window = SDL_GetWindowFromID(event->window.windowID);
+    if (grabbedDisplay == nullptr && window != nullptr &&
+        SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+        x.grabServer(info.info.x11.display);
+        x.sync(info.info.x11.display, False);
+        grabbedDisplay = info.info.x11.display;
+    }
+    return 1;
+}
+
+// The library the window system rests on wakes a waiting caller by sending
+// an event to the newest window over a second connection; a box that waited
+// that way could be gone before the event arrived, and the X library then
+// ended the game ("BadWindow" on X_SendEvent) as a box closed.
+TEST(MessageBoxCloseButtonTest, NothingIsSentToABoxAfterItCloses) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER), 0) << SDL_GetError();
+    if (std::string(SDL_GetCurrentVideoDriver()) != "x11") GTEST_SKIP() << "not on X11";
+    ASSERT_TRUE(x.load());
+    const auto previousHandler = x.setErrorHandler(countXError);
+    SDL_AddEventWatch(closeShownWindowsLater, nullptr);
+    SDL_AddEventWatch(holdServerOnClose, nullptr);
+    platform::showMessageBox({nullptr, "Error", "first", platform::MessageBoxIcon::Error});
+    ASSERT_NE(grabbedDisplay.load(), nullptr);
+    x.sync(grabbedDisplay, False);  // the box's window is gone
+    x.ungrabServer(grabbedDisplay);
+    x.sync(grabbedDisplay, False);
+    // A second box: any wake-up sent for it reads back an error of the first.
+    platform::showMessageBox({nullptr, "Error", "second", platform::MessageBoxIcon::Error});
+    SDL_DelEventWatch(holdServerOnClose, nullptr);
+    SDL_DelEventWatch(closeShownWindowsLater, nullptr);
+    x.sync(grabbedDisplay, False);
+    x.setErrorHandler(previousHandler);
+    EXPECT_EQ(xErrors, 0);
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
 }
 

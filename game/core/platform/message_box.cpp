@@ -124,8 +124,8 @@ bool runBox(const MessageBoxRequest& request, TTF_Font* font, std::vector<SDL_Ev
     if (!image.surface) return false;
 
     std::unique_ptr<SDL_Window, WindowDeleter> window(SDL_CreateWindow(
-        request.caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-        image.surface->w, image.surface->h, SDL_WINDOW_HIDDEN | SDL_WINDOW_ALWAYS_ON_TOP));
+        request.caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, image.surface->w,
+        image.surface->h, SDL_WINDOW_HIDDEN | SDL_WINDOW_ALWAYS_ON_TOP));
     if (!window) return false;
     std::unique_ptr<SDL_Renderer, RendererDeleter> renderer(
         SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_SOFTWARE));
@@ -152,7 +152,7 @@ bool runBox(const MessageBoxRequest& request, TTF_Font* font, std::vector<SDL_Ev
             dirty = false;
         }
         SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, 500) == 0) continue;
+        if (!waitForEvent(event, 500)) continue;
         const message_box::EventOutcome outcome = message_box::handleEvent(state, event);
         if (outcome.keep) kept.push_back(event);
         if (outcome.close) open = false;

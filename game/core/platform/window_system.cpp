@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -220,6 +221,21 @@ bool peekMessage(Message& out, WindowHandle window) {
     return false;
 }
 
+// SDL's own blocking wait ends itself by sending an event to the newest
+// window over a second X connection. A window destroyed just after such a
+// wait can be gone before that event reaches the server, and the X library
+// then ends the whole program. Short sleeps between polls never send it.
+bool waitForEvent(SDL_Event& event, uint32_t timeoutMs) {
+    constexpr uint32_t kPollIntervalMs = 5;
+    const uint32_t start = SDL_GetTicks();
+    for (;;) {
+        if (SDL_PollEvent(&event) != 0) return true;
+        const uint32_t waited = SDL_GetTicks() - start;
+        if (waited >= timeoutMs) return false;
+        SDL_Delay(std::min(kPollIntervalMs, timeoutMs - waited));
+    }
+}
+
 bool waitMessage(Message& out, uint32_t timeoutMs) {
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return false;
     const uint32_t start = SDL_GetTicks();
@@ -227,7 +243,7 @@ bool waitMessage(Message& out, uint32_t timeoutMs) {
         const uint32_t waited = SDL_GetTicks() - start;
         if (waited >= timeoutMs) return false;
         SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, static_cast<int>(timeoutMs - waited)) == 0) return false;
+        if (!waitForEvent(event, timeoutMs - waited)) return false;
         if (messageFromEvent(event, nullptr, out)) return true;
     }
 }

@@ -11,5 +11,7 @@ namespace platform {
 SDL_Window* sdlWindowOf(WindowHandle window);
 // Starts SDL's video subsystem once; false when there is no display.
 bool ensureVideo();
+// The next event, waiting up to `timeoutMs` for one; false when none came.
+bool waitForEvent(SDL_Event& event, uint32_t timeoutMs);
 
 }  // namespace platform
