@@ -65,14 +65,19 @@ void pressCloseButton(Display* display, Window window) {
     x.flush(display);
 }
 
+// The X window of the window a window event is about, if it is one.
+bool x11WindowOf(const SDL_Event& event, SDL_WindowEventID which, SDL_SysWMinfo& info) {
+    if (event.type != SDL_WINDOWEVENT || event.window.event != which) return false;
+    SDL_Window* window = SDL_GetWindowFromID(event.window.windowID);
+    SDL_VERSION(&info.version);
+    return window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE &&
+           info.subsystem == SDL_SYSWM_X11;
+}
+
 // Presses the close button of every window that appears.
 int closeShownWindows(void*, SDL_Event* event) {
-    if (event->type != SDL_WINDOWEVENT || event->window.event != SDL_WINDOWEVENT_SHOWN) return 1;
-    SDL_Window* window = SDL_GetWindowFromID(event->window.windowID);
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE &&
-        info.subsystem == SDL_SYSWM_X11) {
+    if (x11WindowOf(*event, SDL_WINDOWEVENT_SHOWN, info)) {
         pressCloseButton(info.info.x11.display, info.info.x11.window);
         ++closeRequestsSent;
     }
@@ -138,12 +143,8 @@ Uint32 pressCloseButtonLater(Uint32, void*) {
     return 0;
 }
 int closeShownWindowsLater(void*, SDL_Event* event) {
-    if (event->type != SDL_WINDOWEVENT || event->window.event != SDL_WINDOWEVENT_SHOWN) return 1;
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    SDL_Window* window = SDL_GetWindowFromID(event->window.windowID);
-    if (window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE &&
-        info.subsystem == SDL_SYSWM_X11) {
+    if (x11WindowOf(*event, SDL_WINDOWEVENT_SHOWN, info)) {
         shownBox = info.info.x11.window;
         SDL_AddTimer(200, pressCloseButtonLater, nullptr);
     }
@@ -155,12 +156,8 @@ int closeShownWindowsLater(void*, SDL_Event* event) {
 // reaches the server only after the box's window is gone.
 std::atomic<Display*> grabbedDisplay{nullptr};
 int holdServerOnClose(void*, SDL_Event* event) {
-    if (event->type != SDL_WINDOWEVENT || event->window.event != SDL_WINDOWEVENT_CLOSE) return 1;
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    SDL_Window* window = SDL_GetWindowFromID(event->window.windowID);
-    if (grabbedDisplay == nullptr && window != nullptr &&
-        SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+    if (grabbedDisplay == nullptr && x11WindowOf(*event, SDL_WINDOWEVENT_CLOSE, info)) {
         x.grabServer(info.info.x11.display);
         x.sync(info.info.x11.display, False);
         grabbedDisplay = info.info.x11.display;
