@@ -55,12 +55,7 @@ void startAfresh() {
     world.roll = 0.0f;
     world.bombs = 0;
     world.steerCommand.clear();
-    for (int j = 0; j < kRocketSlots; ++j) {
-        world.rocketActive[j] = 0;
-        // A fresh game's rockets have their boxes where the models lie, not
-        // where a rocket of the last flight was drawn.
-        world.rockets[j]->computeLocalBox();
-    }
+    for (auto& active : world.rocketActive) active = 0;
     world.mode = GameMode::Menu;
     press(platform::kKeyF2);
 }
