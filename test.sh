@@ -33,23 +33,34 @@ sanitizer_stages() {
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLUNE_SANITIZE=ON -DVORLUNE_FUZZ=ON \
     -DVORLUNE_UPDATER_LOOPBACK_PORT=47392
   stage "sanitizer: build" cmake --build build-san -j"$jobs" --target vorlune_tests fuzz_all
-  # The unit tests all in one process: any report stops the run, and the
-  # leak check runs when the process ends. Leaks that belong to system
-  # libraries are suppressed in tests/sanitizers/lsan.supp.
+  # The unit tests in two processes side by side, each on an X server of
+  # its own: the longest pilot alone, everything else in the other. Any
+  # report stops a process, and the leak check runs when each ends. Leaks
+  # that belong to system libraries are suppressed in tests/sanitizers/lsan.supp.
   (
     cd build-san/tests
     export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:strict_string_checks=1
     export LSAN_OPTIONS=suppressions=$(realpath ../../tests/sanitizers/lsan.supp):print_suppressions=0
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-    stage "sanitizer: unit tests" "${xvfb[@]}" ./vorlune_tests
+    stage "sanitizer: unit tests" sanitizer_unit_tests "$slowest_test"
   )
 }
+sanitizer_unit_tests() {
+  local display=../../scripts/with-own-display.sh status=0 pid
+  "$display" ./vorlune_tests --gtest_filter="$1" >pilot.log 2>&1 &
+  pid=$!
+  "$display" ./vorlune_tests --gtest_filter="-$1" || status=$?
+  wait "$pid" || { status=1; cat pilot.log; }
+  tail -n 3 pilot.log
+  return "$status"
+}
+slowest_test=EveryLevel.IsFinishedFromAFreshStartWithArrowsPickupsAndRockets
 mkdir -p build-san
 sanitizer_log=build-san/stages.log
 # A process group of its own, to stop it all should this script be stopped;
 # but the same session, where the lower priority counts against the tests.
 set -m
-nice -n 10 bash -c "$(declare -f stage sanitizer_stages); $(declare -p jobs xvfb times); sanitizer_stages" \
+nice -n 10 bash -c "$(declare -f stage sanitizer_stages sanitizer_unit_tests); $(declare -p jobs times slowest_test); sanitizer_stages" \
   >"$sanitizer_log" 2>&1 &
 sanitizer_pid=$!
 set +m
