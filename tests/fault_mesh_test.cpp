@@ -171,7 +171,8 @@ TEST(FaultMesh, PolygonsAreFannedAndFacesWithoutCornersDrawNothing) {
     const std::optional<platform::XMeshFile> read = readBytes(
         "xof 0303txt 0032\nMesh {\n5;\n0;0;0;,\n1;0;0;,\n2;1;0;,\n1;2;0;,\n0;1;0;;\n"
         "4;\n5;0,1,2,3,4;,\n0;;\n2;0,1;,\n3;4,2,0;;\n"
-        "MeshMaterialList {\n1;\n4;\n0,0,0,0;;\nMaterial {\n1;1;1;1;;\n0;\n0;0;0;;\n0;0;0;;\n}\n}\n}\n");
+        "MeshMaterialList {\n1;\n4;\n0,0,0,0;;\nMaterial "
+        "{\n1;1;1;1;;\n0;\n0;0;0;;\n0;0;0;;\n}\n}\n}\n");
     ASSERT_TRUE(read);
     std::vector<float> corners;  // x and y of each drawn corner, in order
     for (uint32_t index : read->mesh.indices) {
@@ -179,6 +180,37 @@ TEST(FaultMesh, PolygonsAreFannedAndFacesWithoutCornersDrawNothing) {
         corners.push_back(read->mesh.vertices[index].position.x);
         corners.push_back(read->mesh.vertices[index].position.y);
     }
-    EXPECT_EQ(corners, (std::vector<float>{0, 0, 1, 0, 2, 1,  0, 0, 2, 1, 1, 2,  0, 0, 1, 2, 0, 1,
-                                           0, 1, 2, 1, 0, 0}));
+    EXPECT_EQ(corners, (std::vector<float>{0, 0, 1, 0, 2, 1, 0, 0, 2, 1, 1, 2,
+                                           0, 0, 1, 2, 0, 1, 0, 1, 2, 1, 0, 0}));
+}
+
+// The importer builds a mesh's parts from its material list without
+// checking it: faces naming a material the list does not give, a list
+// indexing faces of a mesh that has none, and a second list on one mesh
+// each crashed the game. In every form of the format they are refused; a
+// list that gives its materials, by name or in place, still reads.
+TEST(FaultMesh, MaterialListsTheImporterCannotBuildFromAreRefused) {
+    TempWorkingFolder folder;
+    const std::string triangle = "Mesh {\n3;\n0;0;0;,\n1;0;0;,\n0;1;0;;\n1;\n3;0,1,2;;\n";
+    const std::string material = "Material Red {\n1;0;0;1;;\n0;\n0;0;0;;\n0;0;0;;\n}\n";
+    const std::string list = "MeshMaterialList {\n1;\n1;\n0;;\n" + material + "}\n";
+    const auto forms = [](const std::string& body) {
+        return std::vector<std::string>{
+            "xof 0303txt 0032\n" + body,
+            "xof 0303bin 0032" + x_binary::binaryBody("xof 0303txt 0032\n" + body),
+            "xof 0303tzip0032" + x_binary::compressedBody(body)};
+    };
+    for (const std::string& broken :
+         {triangle + "MeshMaterialList {\n1;\n1;\n0;;\n}\n}\n",
+          triangle + "MeshMaterialList {\n1;\n1;\n0;;\nUnknown Red {\n1;\n}\n}\n}\n",
+          "Mesh {\n3;\n0;0;0;,\n1;0;0;,\n0;1;0;;\n0;\n" + list + "}\n",
+          triangle + list + list + "}\n",
+          triangle + "MeshMaterialList {\n1;\n2;\n0;;\n" + material + "}\n}\n"}) {
+        for (const std::string& bytes : forms(broken)) EXPECT_FALSE(readBytes(bytes)) << broken;
+    }
+    for (const std::string& sound :
+         {triangle + list + "}\n",
+          material + triangle + "MeshMaterialList {\n1;\n1;\n0;;\n{ Red }\n}\n}\n"}) {
+        for (const std::string& bytes : forms(sound)) EXPECT_TRUE(readBytes(bytes)) << sound;
+    }
 }

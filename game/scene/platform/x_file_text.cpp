@@ -151,11 +151,14 @@ private:
     size_t end_;
 };
 
-// The objects whose counts size an array before it is read.
+// The objects whose counts size an array before it is read. A material
+// list's face indices must all be there, or the importer reads the names
+// after them as indices.
 bool objectFits(std::string_view name, const CountCheck& check, size_t at, MeshShape& shape) {
     if (name == "Mesh" || name == "MeshNormals")
         return check.vertexAndFaceLists(at, shape, name == "MeshNormals");
     if (name == "SkinWeights") return check.list(at, 2);
+    if (name == "MeshMaterialList") return check.list(at + 1, 1);
     return true;
 }
 
@@ -182,6 +185,80 @@ bool countsFit(const Scan& scan) {
     }
     return true;
 }
+
+// The importer's mesh builder trusts a mesh's material list: it takes the
+// first material for faces that name it even when the list gives none, and
+// a face for every index of every list the mesh holds, even where the mesh
+// has no faces at all. Files like that crashed the game.
+class MaterialListCheck {
+public:
+    explicit MaterialListCheck(const Scan& scan) : scan_(scan) {}
+
+    bool fits() {
+        const auto& marks = scan_.marks;
+        for (size_t i = 0; i < marks.size(); ++i) {
+            if (marks[i].kind == Scan::Kind::OpenBrace && !opened(i)) return false;
+            if (marks[i].kind == Scan::Kind::CloseBrace && !closed()) return false;
+        }
+        return true;
+    }
+
+private:
+    struct Object {
+        std::string_view type;  // empty for a reference, "{ name }"
+        uint32_t faces = 0;     // a mesh's
+        int lists = 0;          // a mesh's material lists
+        bool usesMaterials = false;
+        int materials = 0;  // given in a material list
+    };
+
+    // "Type {" or "Type name {"; a bare "{" names a material given before.
+    std::string_view typeBefore(size_t brace) const {
+        const auto& marks = scan_.marks;
+        if (brace == 0 || marks[brace - 1].kind != Scan::Kind::Name) return {};
+        const size_t name = brace - 1;
+        if (name > 0 && marks[name - 1].kind == Scan::Kind::Name &&
+            marks[name - 1].numbersBefore == marks[name].numbersBefore)
+            return marks[name - 1].name;
+        return marks[name].name;
+    }
+    // The number `offset` places after the object's brace, if it has one.
+    uint32_t numberAfter(size_t brace, size_t offset) const {
+        const size_t at = scan_.marks[brace].numbersBefore + offset;
+        const size_t end = brace + 1 < scan_.marks.size() ? scan_.marks[brace + 1].numbersBefore
+                                                          : scan_.numbers.size();
+        return at < end ? scan_.numbers[at] : 0;
+    }
+
+    bool opened(size_t brace) {
+        Object object;
+        object.type = typeBefore(brace);
+        Object* parent = open_.empty() ? nullptr : &open_.back();
+        if (parent != nullptr && parent->type == "MeshMaterialList" &&
+            (object.type.empty() || object.type == "Material"))
+            ++parent->materials;
+        if (object.type == "Mesh") {
+            const uint64_t vertices = numberAfter(brace, 0);
+            object.faces =
+                vertices < scan_.numbers.size() ? numberAfter(brace, 1 + vertices * 3) : 0;
+        }
+        if (object.type == "MeshMaterialList" && parent != nullptr && parent->type == "Mesh") {
+            object.usesMaterials = numberAfter(brace, 1) > 0;
+            if (++parent->lists > 1 || (object.usesMaterials && parent->faces == 0)) return false;
+        }
+        open_.push_back(object);
+        return true;
+    }
+    bool closed() {
+        if (open_.empty()) return true;
+        const Object object = open_.back();
+        open_.pop_back();
+        return !object.usesMaterials || object.materials > 0;
+    }
+
+    const Scan& scan_;
+    std::vector<Object> open_;
+};
 
 // ---- Binary files: written out as text ----
 
@@ -539,16 +616,19 @@ std::optional<std::string> xFileAsCheckedText(const std::string& bytes) {
     const std::string_view data = compressed ? std::string_view(unpacked) : body;
 
     std::string text = bytes.substr(0, 8) + "txt 0032\n";
+    const size_t header = text.size();
     if (binary) {
         const std::optional<std::string> written = binaryAsText(data, floatSize);
         if (!written) return std::nullopt;
         text += *written;
-        return text;
+    } else {
+        text += data;
     }
-    text += data;
+    // The scan points into the text: nothing may be added to it from here.
     Scan scan;
-    scanText(data, scan);
-    if (!countsFit(scan)) return std::nullopt;
+    scanText(std::string_view(text).substr(header), scan);
+    if (!binary && !countsFit(scan)) return std::nullopt;
+    if (!MaterialListCheck(scan).fits()) return std::nullopt;
     return text;
 }
 

@@ -6,8 +6,10 @@
 // bytes for a number and reads zeros past the end of the file. So every
 // file reaches it as text, unpacked and written out as text where it was
 // binary, and only once each count that sizes an array is covered by the
-// numbers that follow it and every face names vertices (and normals) that
-// exist: the importer reads them at whatever index a face gives.
+// numbers that follow it, every face names vertices (and normals) that
+// exist, and every mesh's material list is one the importer can build the
+// mesh from: it reads vertices at whatever index a face gives, and
+// materials and faces at whatever index a material list gives.
 
 #include <optional>
 #include <string>
@@ -16,8 +18,8 @@ namespace platform {
 
 // `bytes` is the whole file, header included, in any of the format's forms:
 // text, binary, or either of them compressed. Nothing when it is not an .x
-// file, cannot be unpacked, declares more than it holds or names vertices
-// it does not have.
+// file, cannot be unpacked, declares more than it holds, names vertices
+// it does not have or has a material list the importer cannot build from.
 std::optional<std::string> xFileAsCheckedText(const std::string& bytes);
 
 }  // namespace platform
