@@ -187,8 +187,9 @@ TEST(FaultMesh, PolygonsAreFannedAndFacesWithoutCornersDrawNothing) {
 // The importer builds a mesh's parts from its material list without
 // checking it: faces naming a material the list does not give, a list
 // indexing faces of a mesh that has none, and a second list on one mesh
-// each crashed the game. In every form of the format they are refused; a
-// list that gives its materials, by name or in place, still reads.
+// each crashed the game, as did a list whose materials the importer skips.
+// In every form of the format they are refused; a list that gives its
+// materials, by name or in place, still reads.
 TEST(FaultMesh, MaterialListsTheImporterCannotBuildFromAreRefused) {
     TempWorkingFolder folder;
     const std::string triangle = "Mesh {\n3;\n0;0;0;,\n1;0;0;,\n0;1;0;;\n1;\n3;0,1,2;;\n";
@@ -213,4 +214,9 @@ TEST(FaultMesh, MaterialListsTheImporterCannotBuildFromAreRefused) {
           material + triangle + "MeshMaterialList {\n1;\n1;\n0;;\n{ Red }\n}\n}\n"}) {
         for (const std::string& bytes : forms(sound)) EXPECT_TRUE(readBytes(bytes)) << sound;
     }
+    // In text a stray comma after the face indices makes the importer skip
+    // the material that follows as an object it does not know.
+    const std::string hidden = triangle + "MeshMaterialList {\n1;\n1;\n0;,\n" + material + "}\n}\n";
+    EXPECT_FALSE(readBytes("xof 0303txt 0032\n" + hidden));
+    EXPECT_FALSE(readBytes("xof 0303tzip0032" + x_binary::compressedBody(hidden)));
 }

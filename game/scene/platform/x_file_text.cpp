@@ -46,12 +46,13 @@ struct Scan {
         Kind kind;
         std::string_view name;
         size_t numbersBefore;
+        size_t at;  // in the text
     };
     std::vector<uint32_t> numbers;
     std::vector<Mark> marks;
 
-    void mark(Kind kind, std::string_view name = {}) {
-        marks.push_back({kind, name, numbers.size()});
+    void mark(Kind kind, size_t at, std::string_view name = {}) {
+        marks.push_back({kind, name, numbers.size(), at});
     }
 };
 
@@ -82,11 +83,11 @@ void scanText(std::string_view text, Scan& scan) {
         } else if (c == '#' || (c == '/' && i + 1 < text.size() && text[i + 1] == '/')) {
             while (i < text.size() && text[i] != '\n') ++i;
         } else if (c == '{' || c == '}') {
-            scan.mark(c == '{' ? Scan::Kind::OpenBrace : Scan::Kind::CloseBrace);
+            scan.mark(c == '{' ? Scan::Kind::OpenBrace : Scan::Kind::CloseBrace, i);
             ++i;
         } else if (c == '"' || c == '<') {
             const size_t end = text.find(c == '"' ? '"' : '>', i + 1);
-            scan.mark(Scan::Kind::Other);
+            scan.mark(Scan::Kind::Other, i);
             i = end == std::string_view::npos ? text.size() : end + 1;
         } else {
             size_t end = i + 1;
@@ -95,7 +96,7 @@ void scanText(std::string_view text, Scan& scan) {
             if (std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.')
                 scan.numbers.push_back(textCount(token));
             else
-                scan.mark(Scan::Kind::Name, token);
+                scan.mark(Scan::Kind::Name, i, token);
             i = end;
         }
     }
@@ -186,19 +187,91 @@ bool countsFit(const Scan& scan) {
     return true;
 }
 
+// The importer's text tokens, read from a place in the text as it reads
+// them: separators and braces stand alone, anything else runs to the next
+// space, and comments count only where a token starts.
+class ImporterTokens {
+public:
+    ImporterTokens(std::string_view text, size_t at) : text_(text), at_(at) {}
+
+    std::string_view next() {
+        skipSpaceAndComments();
+        const size_t start = at_;
+        while (at_ < text_.size() && !std::isspace(static_cast<unsigned char>(text_[at_]))) {
+            if (std::strchr(";,{}", text_[at_]) != nullptr) {
+                if (at_ == start) ++at_;
+                break;
+            }
+            ++at_;
+        }
+        return text_.substr(start, at_ - start);
+    }
+    // A whole number and its separator, as the importer insists on them.
+    bool integer(uint32_t& value) {
+        skipSpaceAndComments();
+        const bool negative = at_ < text_.size() && text_[at_] == '-';
+        if (negative) ++at_;
+        if (at_ >= text_.size() || !std::isdigit(static_cast<unsigned char>(text_[at_])))
+            return false;
+        value = 0;
+        while (at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_])))
+            value = value * 10 + static_cast<uint32_t>(text_[at_++] - '0');
+        if (negative) value = 0u - value;
+        const std::string_view separator = next();
+        return separator == "," || separator == ";";
+    }
+    // One semicolon right here, with no space before it.
+    void semicolonHere() {
+        if (at_ < text_.size() && text_[at_] == ';') ++at_;
+    }
+    // An object the importer does not know: up to its brace, then to the
+    // brace that closes it.
+    bool skipObject() {
+        std::string_view token;
+        do {
+            token = next();
+            if (token.empty()) return false;
+        } while (token != "{");
+        for (int depth = 1; depth > 0;) {
+            token = next();
+            if (token.empty()) return false;
+            depth += token == "{" ? 1 : token == "}" ? -1 : 0;
+        }
+        return true;
+    }
+
+private:
+    void skipSpaceAndComments() {
+        for (;;) {
+            while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_])))
+                ++at_;
+            if (at_ >= text_.size()) return;
+            const bool comment =
+                text_[at_] == '#' || text_.substr(at_, 2) == std::string_view("//");
+            if (!comment) return;
+            while (at_ < text_.size() && text_[at_] != '\n' && text_[at_] != '\r') ++at_;
+            if (at_ < text_.size()) ++at_;
+        }
+    }
+
+    std::string_view text_;
+    size_t at_;
+};
+
 // The importer's mesh builder trusts a mesh's material list: it takes the
-// first material for faces that name it even when the list gives none, and
-// a face for every index of every list the mesh holds, even where the mesh
+// first material for faces that name it even when the list gave none (a
+// stray token after the face indices is enough to hide them all), and a
+// face for every index of every list the mesh holds, even where the mesh
 // has no faces at all. Files like that crashed the game.
 class MaterialListCheck {
 public:
-    explicit MaterialListCheck(const Scan& scan) : scan_(scan) {}
+    MaterialListCheck(std::string_view text, const Scan& scan) : text_(text), scan_(scan) {}
 
     bool fits() {
         const auto& marks = scan_.marks;
         for (size_t i = 0; i < marks.size(); ++i) {
             if (marks[i].kind == Scan::Kind::OpenBrace && !opened(i)) return false;
-            if (marks[i].kind == Scan::Kind::CloseBrace && !closed()) return false;
+            if (marks[i].kind == Scan::Kind::CloseBrace && !open_.empty()) open_.pop_back();
         }
         return true;
     }
@@ -208,11 +281,9 @@ private:
         std::string_view type;  // empty for a reference, "{ name }"
         uint32_t faces = 0;     // a mesh's
         int lists = 0;          // a mesh's material lists
-        bool usesMaterials = false;
-        int materials = 0;  // given in a material list
     };
 
-    // "Type {" or "Type name {"; a bare "{" names a material given before.
+    // "Type {" or "Type name {".
     std::string_view typeBefore(size_t brace) const {
         const auto& marks = scan_.marks;
         if (brace == 0 || marks[brace - 1].kind != Scan::Kind::Name) return {};
@@ -230,32 +301,45 @@ private:
         return at < end ? scan_.numbers[at] : 0;
     }
 
+    // Whether the importer, reading on from the list's brace, meets a
+    // material before the list ends. Yes too where it gives up on the
+    // list: the whole file is refused then.
+    bool listGivesAMaterial(size_t brace, uint32_t faces) const {
+        ImporterTokens in(text_, scan_.marks[brace].at + 1);
+        uint32_t materials = 0, indices = 0, index = 0;
+        if (!in.integer(materials) || !in.integer(indices)) return true;
+        if (indices != faces && indices != 1) return true;
+        for (uint32_t k = 0; k < indices; ++k)
+            if (!in.integer(index)) return true;
+        in.semicolonHere();
+        for (;;) {
+            const std::string_view token = in.next();
+            if (token.empty() || token == "{" || token == "Material") return true;
+            if (token == "}") return false;
+            if (token != ";" && !in.skipObject()) return true;
+        }
+    }
+
     bool opened(size_t brace) {
         Object object;
         object.type = typeBefore(brace);
         Object* parent = open_.empty() ? nullptr : &open_.back();
-        if (parent != nullptr && parent->type == "MeshMaterialList" &&
-            (object.type.empty() || object.type == "Material"))
-            ++parent->materials;
         if (object.type == "Mesh") {
             const uint64_t vertices = numberAfter(brace, 0);
             object.faces =
                 vertices < scan_.numbers.size() ? numberAfter(brace, 1 + vertices * 3) : 0;
         }
         if (object.type == "MeshMaterialList" && parent != nullptr && parent->type == "Mesh") {
-            object.usesMaterials = numberAfter(brace, 1) > 0;
-            if (++parent->lists > 1 || (object.usesMaterials && parent->faces == 0)) return false;
+            const bool usesMaterials = numberAfter(brace, 1) > 0;
+            if (++parent->lists > 1) return false;
+            if (usesMaterials && (parent->faces == 0 || !listGivesAMaterial(brace, parent->faces)))
+                return false;
         }
         open_.push_back(object);
         return true;
     }
-    bool closed() {
-        if (open_.empty()) return true;
-        const Object object = open_.back();
-        open_.pop_back();
-        return !object.usesMaterials || object.materials > 0;
-    }
 
+    std::string_view text_;
     const Scan& scan_;
     std::vector<Object> open_;
 };
@@ -625,10 +709,11 @@ std::optional<std::string> xFileAsCheckedText(const std::string& bytes) {
         text += data;
     }
     // The scan points into the text: nothing may be added to it from here.
+    const std::string_view scanned = std::string_view(text).substr(header);
     Scan scan;
-    scanText(std::string_view(text).substr(header), scan);
+    scanText(scanned, scan);
     if (!binary && !countsFit(scan)) return std::nullopt;
-    if (!MaterialListCheck(scan).fits()) return std::nullopt;
+    if (!MaterialListCheck(scanned, scan).fits()) return std::nullopt;
     return text;
 }
 
