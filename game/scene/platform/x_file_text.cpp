@@ -270,6 +270,9 @@ public:
     bool fits() {
         const auto& marks = scan_.marks;
         for (size_t i = 0; i < marks.size(); ++i) {
+            if (marks[i].kind == Scan::Kind::Name && marks[i].name == "MeshMaterialList" &&
+                !listGivesAMaterial(i))
+                return false;
             if (marks[i].kind == Scan::Kind::OpenBrace && !opened(i)) return false;
             if (marks[i].kind == Scan::Kind::CloseBrace && !open_.empty()) open_.pop_back();
         }
@@ -301,14 +304,19 @@ private:
         return at < end ? scan_.numbers[at] : 0;
     }
 
-    // Whether the importer, reading on from the list's brace, meets a
-    // material before the list ends. Yes too where it gives up on the
-    // list: the whole file is refused then.
-    bool listGivesAMaterial(size_t brace, uint32_t faces) const {
-        ImporterTokens in(text_, scan_.marks[brace].at + 1);
+    // Whether the importer, reading a material list from its name on, meets
+    // a material before the list ends or finds that no face uses one. Yes
+    // too where it gives up on the list: the whole file is refused then.
+    // Every list is read so, wherever it stands: a stray token elsewhere
+    // can make the importer skip past braces and take a list for a mesh's
+    // that the braces put elsewhere.
+    bool listGivesAMaterial(size_t name) const {
+        ImporterTokens in(text_, scan_.marks[name].at);
+        if (in.next() != "MeshMaterialList") return true;
+        if (in.next() != "{" && in.next() != "{") return true;
         uint32_t materials = 0, indices = 0, index = 0;
         if (!in.integer(materials) || !in.integer(indices)) return true;
-        if (indices != faces && indices != 1) return true;
+        if (indices == 0) return true;
         for (uint32_t k = 0; k < indices; ++k)
             if (!in.integer(index)) return true;
         in.semicolonHere();
@@ -332,8 +340,7 @@ private:
         if (object.type == "MeshMaterialList" && parent != nullptr && parent->type == "Mesh") {
             const bool usesMaterials = numberAfter(brace, 1) > 0;
             if (++parent->lists > 1) return false;
-            if (usesMaterials && (parent->faces == 0 || !listGivesAMaterial(brace, parent->faces)))
-                return false;
+            if (usesMaterials && parent->faces == 0) return false;
         }
         open_.push_back(object);
         return true;
