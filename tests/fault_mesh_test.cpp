@@ -220,3 +220,22 @@ TEST(FaultMesh, MaterialListsTheImporterCannotBuildFromAreRefused) {
     EXPECT_FALSE(readBytes("xof 0303txt 0032\n" + hidden));
     EXPECT_FALSE(readBytes("xof 0303tzip0032" + x_binary::compressedBody(hidden)));
 }
+
+// The importer copies a frame's name into a field of 1024 bytes without
+// looking at its length (a fuzz finding): longer names are refused.
+TEST(FaultMesh, NamesTooLongForTheImporterAreRefused) {
+    TempWorkingFolder folder;
+    const auto withFrameName = [](size_t length) {
+        return "Frame " + std::string(length, 'F') +
+               " {\nMesh {\n3;\n0;0;0;,\n1;0;0;,\n0;1;0;;\n1;\n3;0,1,2;;\n}\n}\n";
+    };
+    for (const size_t length : {1000u, 1100u}) {
+        const std::string body = withFrameName(length);
+        const bool fits = length < 1024;
+        EXPECT_EQ(readBytes("xof 0303txt 0032\n" + body).has_value(), fits) << length;
+        EXPECT_EQ(readBytes("xof 0303bin 0032" + x_binary::binaryBody("xof 0303txt 0032\n" + body))
+                      .has_value(),
+                  fits)
+            << length;
+    }
+}

@@ -351,6 +351,21 @@ private:
     std::vector<Object> open_;
 };
 
+// The importer copies a frame's name into a fixed field of 1024 bytes
+// without looking at its length; a longer one ended the game. No token of
+// the text, as the importer splits it, may be that long.
+constexpr size_t kLongestToken = 1023;
+bool tokensFit(std::string_view text) {
+    size_t run = 0;
+    for (const char c : text) {
+        const bool splits = std::isspace(static_cast<unsigned char>(c)) ||
+                            (c != '\0' && std::strchr(";,{}", c) != nullptr);
+        run = splits ? 0 : run + 1;
+        if (run > kLongestToken) return false;
+    }
+    return true;
+}
+
 // ---- Binary files: written out as text ----
 
 struct BinaryNumber {
@@ -717,6 +732,7 @@ std::optional<std::string> xFileAsCheckedText(const std::string& bytes) {
     }
     // The scan points into the text: nothing may be added to it from here.
     const std::string_view scanned = std::string_view(text).substr(header);
+    if (!tokensFit(scanned)) return std::nullopt;
     Scan scan;
     scanText(scanned, scan);
     if (!binary && !countsFit(scan)) return std::nullopt;
