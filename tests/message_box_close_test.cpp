@@ -95,11 +95,19 @@ Uint32 watchdog(Uint32, void*) {
     return 0;
 }
 
-TEST(MessageBoxCloseButtonTest, ClosesTheBoxWithoutQuittingTheGame) {
-    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER), 0) << SDL_GetError();
-    if (std::string(SDL_GetCurrentVideoDriver()) != "x11") GTEST_SKIP() << "not on X11";
-    ASSERT_TRUE(x.load());
+// A real box on an X display, with the X calls the tests borrow.
+class MessageBoxCloseButtonTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER), 0) << SDL_GetError();
+        if (std::string(SDL_GetCurrentVideoDriver()) != "x11") GTEST_SKIP() << "not on X11";
+        ASSERT_TRUE(x.load());
+    }
+    void TearDown() override { SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER); }
+};
+
+TEST_F(MessageBoxCloseButtonTest, ClosesTheBoxWithoutQuittingTheGame) {
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     const char* hintBefore = SDL_GetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE);
@@ -122,7 +130,6 @@ TEST(MessageBoxCloseButtonTest, ClosesTheBoxWithoutQuittingTheGame) {
     for (int i = 0; i < count; ++i) EXPECT_NE(queued[i].type, SDL_QUIT);
     const char* hintAfter = SDL_GetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE);
     EXPECT_EQ(hintAfter == nullptr, hintBefore == nullptr);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
 }
 
 // X errors, counted instead of ending the process as the X library would.
@@ -169,11 +176,7 @@ int holdServerOnClose(void*, SDL_Event* event) {
 // an event to the newest window over a second connection; a box that waited
 // that way could be gone before the event arrived, and the X library then
 // ended the game ("BadWindow" on X_SendEvent) as a box closed.
-TEST(MessageBoxCloseButtonTest, NothingIsSentToABoxAfterItCloses) {
-    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER), 0) << SDL_GetError();
-    if (std::string(SDL_GetCurrentVideoDriver()) != "x11") GTEST_SKIP() << "not on X11";
-    ASSERT_TRUE(x.load());
+TEST_F(MessageBoxCloseButtonTest, NothingIsSentToABoxAfterItCloses) {
     const auto previousHandler = x.setErrorHandler(countXError);
     SDL_AddEventWatch(closeShownWindowsLater, nullptr);
     SDL_AddEventWatch(holdServerOnClose, nullptr);
@@ -189,7 +192,6 @@ TEST(MessageBoxCloseButtonTest, NothingIsSentToABoxAfterItCloses) {
     x.sync(grabbedDisplay, False);
     x.setErrorHandler(previousHandler);
     EXPECT_EQ(xErrors, 0);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
 }
 
 }  // namespace
