@@ -198,7 +198,7 @@ public:
         skipSpaceAndComments();
         const size_t start = at_;
         while (at_ < text_.size() && !std::isspace(static_cast<unsigned char>(text_[at_]))) {
-            if (std::strchr(";,{}", text_[at_]) != nullptr) {
+            if (text_[at_] != '\0' && std::strchr(";,{}", text_[at_]) != nullptr) {
                 if (at_ == start) ++at_;
                 break;
             }
