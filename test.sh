@@ -10,6 +10,9 @@ cd "$(dirname "$0")"
 jobs=$(nproc)
 xvfb=(xvfb-run --auto-servernum --server-args="-screen 0 1280x720x24 -nolisten tcp")
 export SDL_AUDIODRIVER=dummy
+# Every test runs on an X server of its own or on a Wayland compositor it
+# starts itself, never on the desktop this script was started from.
+unset WAYLAND_DISPLAY
 
 times=$(mktemp)
 trap 'rm -f "$times"' EXIT

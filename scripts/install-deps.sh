@@ -5,11 +5,12 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config libgtest-dev
-  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libsdl2-image-dev
+  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libsdl2-image-dev libx11-dev
+  libdecor-0-plugin-1-cairo
   libassimp-dev zlib1g-dev libepoxy-dev libcurl4-openssl-dev libfontconfig-dev
   libsodium-dev minisign
   fonts-liberation2 fonts-dejavu-core
-  xvfb xauth xdotool libgl1-mesa-dri libegl1 imagemagick lame openbox wmctrl
+  xvfb xauth xdotool libgl1-mesa-dri libegl1 imagemagick lame openbox wmctrl x11-utils weston
   clang libclang-rt-14-dev
   desktop-file-utils appstream lintian
 )

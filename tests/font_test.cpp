@@ -41,9 +41,11 @@ public:
     }
 
     Texture* createTexture(int width, int height, const uint8_t* rgba) override {
-        auto* token = reinterpret_cast<Texture*>(static_cast<uintptr_t>(0x1000 + 16 * created.size()));
-        created.push_back({token, width, height,
-                           std::vector<uint8_t>(rgba, rgba + static_cast<size_t>(width) * height * 4)});
+        auto* token =
+            reinterpret_cast<Texture*>(static_cast<uintptr_t>(0x1000 + 16 * created.size()));
+        created.push_back(
+            {token, width, height,
+             std::vector<uint8_t>(rgba, rgba + static_cast<size_t>(width) * height * 4)});
         return token;
     }
     void releaseTexture(Texture* texture) override { released.push_back(texture); }
@@ -54,6 +56,7 @@ public:
 
     int width() const override { return 1280; }
     int height() const override { return 720; }
+    void resize(int, int) override {}
     void clear(uint32_t, uint32_t, float, uint32_t) override {}
     void beginScene() override {}
     void endScene() override {}
@@ -298,7 +301,8 @@ TEST_F(FontOnDeviceTest, BlackTextLandsInsideItsRectangleOnly) {
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             const uint32_t argb = frame[static_cast<size_t>(y) * kWidth + x];
-            const bool inLine = x >= rect.left && x < rect.right && y >= rect.top && y < rect.top + 40;
+            const bool inLine =
+                x >= rect.left && x < rect.right && y >= rect.top && y < rect.top + 40;
             if (!inLine) {
                 ASSERT_EQ(argb & 0xFFFFFF, kSky & 0xFFFFFF) << "at " << x << "," << y;
                 continue;
@@ -312,8 +316,8 @@ TEST_F(FontOnDeviceTest, BlackTextLandsInsideItsRectangleOnly) {
         }
     }
     EXPECT_GT(black, 500);
-    EXPECT_LT(left, rect.left + 10);   // starts at the rectangle's left
-    EXPECT_GT(right - left, 300);      // a whole line of 40-pixel letters
+    EXPECT_LT(left, rect.left + 10);  // starts at the rectangle's left
+    EXPECT_GT(right - left, 300);     // a whole line of 40-pixel letters
 }
 
 TEST_F(FontOnDeviceTest, ColourTintsTheTextAndClippedLinesStayAway) {

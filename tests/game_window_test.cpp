@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
 
 #include "core/game_world.h"
 #include "core/main_loop.h"
+#include "core/screens.h"
 #include "core/startup.h"
 #include "core/window_input.h"
 #include "effects/particle_emitters.h"
@@ -159,6 +162,50 @@ TEST_F(GameWindow, CameraMatricesReachTheDevice) {
     const Matrix projection = matrixPerspectiveFovLH(0.78539819f, 1.0f, 1.0f, 1000.0f);
     EXPECT_EQ(world.projection, projection);
     EXPECT_EQ(world.device->getTransform(platform::TransformType::Projection), projection);
+}
+
+}  // namespace
+
+namespace {
+
+// The smallest window still shows every screen's text whole: no text runs
+// into the window's right edge, where a line too wide for it is cut off.
+TEST_F(GameWindow, EveryScreenKeepsItsTextWholeInTheSmallestWindow) {
+    folder.copyWholeGame();
+    std::filesystem::remove("SkyDome.x");  // text over the plain clear colour
+    window = createGameWindow(world.screenWidth, world.screenHeight);
+    ASSERT_TRUE(loadGame(window));
+    std::snprintf(world.levelBanner, sizeof world.levelBanner, "Level %d", 20);
+    auto black = [](Rgb p) { return p.r < 45 && p.g < 45 && p.b < 45; };
+    auto white = [](Rgb p) { return p.r > 200 && p.g > 200 && p.b > 200; };
+    struct Screen {
+        const char* name;
+        void (*frame)();
+        bool (*isText)(Rgb);
+    };
+    const Screen screens[] = {{"menu", menuFrame, black},
+                              {"game over", gameOverFrame, white},
+                              {"level transition", levelTransitionFrame, white},
+                              {"the end", theEndFrame, white}};
+    constexpr int kWidth = 640, kHeight = 360;
+    const int screenWidth = world.screenWidth, screenHeight = world.screenHeight;
+    fitScreenToWindow(kWidth, kHeight);
+    for (const Screen& screen : screens) {
+        screen.frame();
+        const auto& frame = world.device->lastPresentedFrame();
+        ASSERT_EQ(frame.size(), static_cast<size_t>(kWidth) * kHeight) << screen.name;
+        int text = 0, atTheEdge = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                if (!screen.isText(rgbOf(frame[static_cast<size_t>(y) * kWidth + x]))) continue;
+                ++text;
+                atTheEdge += x >= kWidth - 12;
+            }
+        }
+        EXPECT_GT(text, 150) << screen.name;
+        EXPECT_EQ(atTheEdge, 0) << screen.name;
+    }
+    fitScreenToWindow(screenWidth, screenHeight);  // the record's screen size outlives the test
 }
 
 }  // namespace

@@ -27,7 +27,8 @@ protected:
         fs::create_directories(content);
         fs::create_directories(home);
         fs::copy_file(VORLUNE_LAUNCHER_PROGRAM, prefix / "bin" / "vorlune");
-        writeProgram((programs / "Game").string(), "#!/bin/sh\npwd > started-in.txt\n");
+        writeProgram((programs / "Game").string(),
+                     "#!/bin/sh\npwd > started-in.txt\necho \"$@\" > arguments.txt\n");
         writeFile((content / "rock.x").string(), "shipped rock");
         writeFile((content / "Level0.vr").string(), "shipped level");
     }
@@ -38,7 +39,7 @@ protected:
     };
 
     // Runs the installed launcher with exactly these environment variables.
-    Outcome launch(std::vector<std::string> environment) {
+    Outcome launch(std::vector<std::string> environment, std::vector<std::string> options = {}) {
         Outcome outcome;
         int errorPipe[2];
         if (pipe2(errorPipe, O_CLOEXEC) != 0) return outcome;
@@ -49,14 +50,17 @@ protected:
         for (std::string& variable : environment) variables.push_back(variable.data());
         variables.push_back(nullptr);
         std::string program = (prefix / "bin" / "vorlune").string();
-        char* arguments[] = {program.data(), nullptr};
+        std::vector<char*> arguments{program.data()};
+        for (std::string& option : options) arguments.push_back(option.data());
+        arguments.push_back(nullptr);
         pid_t launcher = 0;
-        const bool started =
-            posix_spawn(&launcher, program.c_str(), &actions, nullptr, arguments, variables.data()) == 0;
+        const bool started = posix_spawn(&launcher, program.c_str(), &actions, nullptr,
+                                         arguments.data(), variables.data()) == 0;
         posix_spawn_file_actions_destroy(&actions);
         close(errorPipe[1]);
         char buffer[512];
-        for (ssize_t got; (got = read(errorPipe[0], buffer, sizeof buffer)) > 0;) outcome.errors.append(buffer, got);
+        for (ssize_t got; (got = read(errorPipe[0], buffer, sizeof buffer)) > 0;)
+            outcome.errors.append(buffer, got);
         close(errorPipe[0]);
         int status = 0;
         if (started && waitpid(launcher, &status, 0) == launcher && WIFEXITED(status)) {
@@ -75,9 +79,10 @@ protected:
 };
 
 TEST_F(InstalledLauncher, StartsTheGameInThePlayersFolderWithTheContentLinkedIn) {
-    const Outcome outcome = launchAtHome();
+    const Outcome outcome = launch({"HOME=" + home.string()}, {"--window", "--mute"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
     EXPECT_EQ(readFile((gameFolder / "started-in.txt").string()), gameFolder.string() + "\n");
+    EXPECT_EQ(readFile((gameFolder / "arguments.txt").string()), "--window --mute\n");
     EXPECT_EQ(fs::read_symlink(gameFolder / "rock.x"), content / "rock.x");
     EXPECT_EQ(readFile((gameFolder / "Level0.vr").string()), "shipped level");
 
@@ -85,7 +90,8 @@ TEST_F(InstalledLauncher, StartsTheGameInThePlayersFolderWithTheContentLinkedIn)
     const fs::path dataHome = root.path() / "data";
     EXPECT_EQ(launch({"HOME=" + home.string(), "XDG_DATA_HOME=" + dataHome.string()}).exitCode, 0);
     EXPECT_TRUE(fs::is_symlink(dataHome / "vorlune" / "rock.x"));
-    EXPECT_EQ(playerGameFolder("relative/data", "/home/p"), fs::path("/home/p/.local/share/vorlune"));
+    EXPECT_EQ(playerGameFolder("relative/data", "/home/p"),
+              fs::path("/home/p/.local/share/vorlune"));
 }
 
 TEST_F(InstalledLauncher, KeepsWhatThePlayerPutThereAndMendsLinksOfOtherInstalls) {
@@ -124,7 +130,8 @@ TEST_F(InstalledLauncher, SaysWhyInOneLineWhenItCannotStartAndTouchesNothing) {
     writeFile((root.path() / "not-a-folder").string(), "");
     outcome = launch({"HOME=" + (root.path() / "not-a-folder").string()});
     EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_NE(outcome.errors.find("cannot make the game folder"), std::string::npos) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("cannot make the game folder"), std::string::npos)
+        << outcome.errors;
 
     // The content gone: the player's folder is left as it was.
     fs::create_directories(gameFolder);

@@ -19,6 +19,11 @@ void release(Handle*& handle) {
 
 }  // namespace
 
+void setSoundLevels(int musicPercent, int soundPercent) {
+    platform::setMusicVolume(musicPercent);
+    platform::setSoundVolume(soundPercent);
+}
+
 void startMusic(platform::WindowHandle window) {
     // Started once: a second start would orphan the running player.
     if (world.graph != nullptr) return;
@@ -49,6 +54,15 @@ void onMusicEvent() {
         }
         // Any other event carries plain values; there is nothing to free.
     }
+}
+
+void onAudioDeviceLost() {
+    MusicResumePoint point;
+    if (world.graph != nullptr) point = suspendMusic(*world.graph);
+    // Nothing was open to lose, or no device opens any more: the handles stay,
+    // holding nothing to play, for releaseMusic.
+    if (!platform::reopenAudio()) return;
+    if (world.graph != nullptr) resumeMusic(*world.graph, kMusicFile, point);
 }
 
 void releaseMusic() {

@@ -1,5 +1,7 @@
 #include "audio/music_player.h"
 
+#include <algorithm>
+
 MusicPlayer::~MusicPlayer() {
     if (notifying) platform::setMusicEndNotification(nullptr, 0, 0);
     platform::freeMusicTrack(track);
@@ -29,6 +31,28 @@ void runMusic(MusicControl& control) {
     MusicPlayer& player = *control.player;
     player.running = platform::playMusicTrackOnce(player.track);
     if (player.running) ++player.starts;
+}
+
+MusicResumePoint suspendMusic(MusicGraph& graph) {
+    MusicPlayer& player = *graph.player;
+    MusicResumePoint point;
+    point.rendered = player.track != nullptr;
+    point.running = player.running;
+    point.sounding = player.running && platform::musicTrackPlaying();
+    if (point.sounding) point.seconds = std::max(0.0, platform::musicTrackPosition(player.track));
+    platform::freeMusicTrack(player.track);
+    player.track = nullptr;
+    player.running = false;
+    return point;
+}
+
+void resumeMusic(MusicGraph& graph, const std::string& fileName, const MusicResumePoint& point) {
+    MusicPlayer& player = *graph.player;
+    if (!point.rendered) return;
+    player.track = platform::loadMusicTrack(fileName);
+    if (player.track == nullptr) return;
+    player.running =
+        point.sounding ? platform::playMusicTrackOnce(player.track, point.seconds) : point.running;
 }
 
 void setNotifyWindow(MusicEvents& events, platform::WindowHandle window, uint32_t message,

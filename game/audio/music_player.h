@@ -65,6 +65,23 @@ void renderMusicFile(MusicGraph& graph, const std::string& fileName);
 // Plays what was rendered once, from its beginning.
 void runMusic(MusicControl& control);
 
+// Where the player stood when the audio device was taken from under it.
+struct MusicResumePoint {
+    bool rendered = false;  // a file was decoded
+    bool running = false;   // a run was started and its end not queued yet
+    bool sounding = false;  // ... and it had not reached its end
+    double seconds = 0.0;   // how far it had got; 0 when the mixer cannot tell
+};
+// Lets go of the decoded file, which belongs to the device about to close,
+// and tells where the run stood. The player has nothing to play until resumed.
+MusicResumePoint suspendMusic(MusicGraph& graph);
+// On the device that replaced the old one: decodes the file again and lets a
+// sounding run go on from where it stood; it stays the same run, not a new
+// start. A run that had reached its end stays running without sound, so the
+// end notification already on its way still queues the end and the tune
+// repeats.
+void resumeMusic(MusicGraph& graph, const std::string& fileName, const MusicResumePoint& point);
+
 // Each end of a run posts `message` with `instanceData` to `window`.
 void setNotifyWindow(MusicEvents& events, platform::WindowHandle window, uint32_t message,
                      uintptr_t instanceData);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/settings.h"
 #include "scene/meshmanager.h"
 #include "scene/platform/font.h"
 #include "scene/platform/graphics_device.h"
@@ -85,6 +86,8 @@ struct GameWorld {
     platform::Font* largeFont = nullptr;
     Rect smallTextRect;
     Rect largeTextRect;
+    // How much the screens' texts are shrunk to fit a small window; 1 on a full screen.
+    float textScale = 1.0f;
     EmitterList* emitters = nullptr;
 
     // Platform objects. The device owns its rendering context; there is no
@@ -98,9 +101,13 @@ struct GameWorld {
     MusicEvents* mediaEvent = nullptr;  // null until the music has been started
     MusicVideoWindow* videoWindow = nullptr;
 
-    // Primary screen size, taken before the game starts.
+    // Primary screen size, taken before the game starts; from then on the
+    // size of the picture in the game's window.
     int16_t screenWidth = 0;
     int16_t screenHeight = 0;
+
+    // The player's settings in force (the command line's choices over the file's).
+    Settings settings;
 };
 
 extern GameWorld world;

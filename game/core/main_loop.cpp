@@ -6,6 +6,7 @@
 #include "core/game_world.h"
 #include "core/platform/clock.h"
 #include "core/platform/message_box.h"
+#include "core/player_settings.h"
 #include "core/screens.h"
 #include "core/startup.h"
 #include "core/window_input.h"
@@ -81,6 +82,7 @@ int runGame() {
 
     MainLoop loop;
     loop.window = createGameWindow(world.screenWidth, world.screenHeight);
+    setSoundLevels(world.settings.musicVolume, world.settings.soundVolume);
     startMusic(loop.window);
 
     if (world.mode != GameMode::Quit) {
@@ -93,5 +95,6 @@ int runGame() {
 
     platform::destroyWindow(loop.window);
     shutdownGame();
+    savePlayerSettings();
     return 0;
 }

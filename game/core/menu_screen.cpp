@@ -9,8 +9,8 @@ namespace {
 // The small rectangle is moved for each menu line and put back afterwards,
 // so the playing frame's small text stays in the top left corner.
 void drawMenuLine(const char* text, int32_t left, int32_t top) {
-    world.smallTextRect.left = left;
-    world.smallTextRect.top = top;
+    world.smallTextRect.left = layoutPixels(left);
+    world.smallTextRect.top = layoutPixels(top);
     drawText(world.smallFont, text, world.smallTextRect, kMenuTextColor);
 }
 

@@ -4,6 +4,8 @@
 #include "core/game_world.h"
 #include "core/gamepad_input.h"
 #include "core/platform/message_box.h"
+#include "core/settings.h"
+#include "core/window_mode.h"
 #include "effects/particle_emitters.h"
 #include "gameplay/level_files.h"
 
@@ -11,12 +13,12 @@ namespace {
 
 void loadWindowIcons(platform::WindowHandle window) {
     if (!platform::setWindowIconFromFile(window, "Icon.ico", 64, /*large=*/true)) {
-        platform::showMessageBox({window, "Error", "Could not load large icon!",
-                                  platform::MessageBoxIcon::Error});
+        platform::showMessageBox(
+            {window, "Error", "Could not load large icon!", platform::MessageBoxIcon::Error});
     }
     if (!platform::setWindowIconFromFile(window, "Icon.ico", 32, /*large=*/false)) {
-        platform::showMessageBox({window, "Error", "Could not load small icon!",
-                                  platform::MessageBoxIcon::Error});
+        platform::showMessageBox(
+            {window, "Error", "Could not load small icon!", platform::MessageBoxIcon::Error});
     }
 }
 
@@ -98,7 +100,16 @@ platform::WindowHandle createGameWindow(int width, int height) {
     description.procedure = windowProc;
     description.openGL = true;
     description.gamepads = true;
-    return platform::createWindow(description);
+    description.kind = platform::WindowDescription::Kind::FullScreen;
+    if (!world.settings.fullScreen) {
+        description.kind = platform::WindowDescription::Kind::Resizable;
+        description.width = world.settings.windowWidth;
+        description.height = world.settings.windowHeight;
+    }
+    platform::WindowHandle window = platform::createWindow(description);
+    // Every screen's text stays readable down to this size.
+    platform::setWindowMinimumSize(window, kMinWindowWidth, kMinWindowHeight);
+    return window;
 }
 
 intptr_t windowProc(platform::WindowHandle window, uint32_t message, uintptr_t wParam,
@@ -108,7 +119,22 @@ intptr_t windowProc(platform::WindowHandle window, uint32_t message, uintptr_t w
         case kMusicNotification:
             if (world.mediaEvent != nullptr) onMusicEvent();
             break;
-        case platform::kMsgKeyDown: handleKey(wParam); break;
+        case platform::kMsgKeyDown:
+            // F11 switches the window in every mode, before any mode's own keys.
+            if (wParam == platform::kKeyF11) {
+                toggleFullScreen(window);
+            } else {
+                handleKey(wParam);
+            }
+            break;
+        case platform::kMsgSysKeyDown:
+            if (wParam == platform::kKeyEnter) toggleFullScreen(window);
+            break;
+        case platform::kMsgSize:
+            onWindowResized(window, platform::widthOf(lParam), platform::heightOf(lParam));
+            break;
+        case platform::kMsgKillFocus: onFocusLost(); break;
+        case platform::kMsgAudioDeviceLost: onAudioDeviceLost(); break;
         case platform::kMsgPadButtonDown:
             handlePadButton(static_cast<platform::PadButton>(wParam));
             break;

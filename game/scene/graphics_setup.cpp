@@ -1,5 +1,6 @@
 #include "scene/graphics_setup.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -23,11 +24,30 @@ platform::Light sceneLight() {
     return light;
 }
 
+platform::Font* boldFont(int32_t height) {
+    return platform::Font::create(*world.device, layoutPixels(height), kBold, "Arial").release();
+}
+
+void layOutSmallText() {
+    world.smallTextRect = {2, 5, world.screenWidth - 2, world.screenHeight - 5};
+}
+
+// Margins mirror the small rectangle's, so the small one is laid out first.
+void layOutLargeText() {
+    world.largeTextRect = {layoutPixels(250), layoutPixels(100),
+                           world.screenWidth - world.smallTextRect.left,
+                           world.screenHeight - world.smallTextRect.top};
+}
+
 }  // namespace
 
 bool initGraphics(platform::WindowHandle window) {
-    world.device = platform::GraphicsDevice::create(window, world.screenWidth, world.screenHeight)
-                       .release();
+    // The window's real pixels, which a scaled output or a window manager
+    // may have made other than the screen's size.
+    const platform::ScreenSize drawable = platform::drawableSize(window);
+    if (drawable.width > 0 && drawable.height > 0) setScreenSize(drawable.width, drawable.height);
+    world.device =
+        platform::GraphicsDevice::create(window, world.screenWidth, world.screenHeight).release();
     if (world.device == nullptr) return false;
     world.device->setRenderState(platform::RenderState::Lighting, 1);
     world.device->setRenderState(platform::RenderState::Ambient, kWhite);
@@ -48,17 +68,45 @@ void setupCamera() {
 }
 
 bool createSmallFont() {
-    world.smallTextRect = {2, 5, world.screenWidth - 2, world.screenHeight - 5};
+    layOutSmallText();
     if (world.device == nullptr) return false;
-    world.smallFont = platform::Font::create(*world.device, 20, kBold, "Arial").release();
+    world.smallFont = boldFont(20);
     return world.smallFont != nullptr;
 }
 
 bool createLargeFont() {
-    // Margins mirror the small rectangle's, so the small font must come first.
-    world.largeTextRect = {250, 100, world.screenWidth - world.smallTextRect.left,
-                           world.screenHeight - world.smallTextRect.top};
+    layOutLargeText();
     if (world.device == nullptr) return false;
-    world.largeFont = platform::Font::create(*world.device, 40, kBold, "Arial").release();
+    world.largeFont = boldFont(40);
     return world.largeFont != nullptr;
+}
+
+int32_t layoutPixels(int32_t pixels) {
+    return static_cast<int32_t>(std::lround(static_cast<float>(pixels) * world.textScale));
+}
+
+void setScreenSize(int width, int height) {
+    world.screenWidth = static_cast<int16_t>(std::clamp(width, 1, 32767));
+    world.screenHeight = static_cast<int16_t>(std::clamp(height, 1, 32767));
+    // The widest text, the credits, ends near x = 940 and the menu's last
+    // line near y = 325: below that the texts shrink together.
+    constexpr float kLayoutWidth = 970.0f, kLayoutHeight = 340.0f;
+    world.textScale =
+        std::min({1.0f, world.screenWidth / kLayoutWidth, world.screenHeight / kLayoutHeight});
+}
+
+void fitScreenToWindow(int width, int height) {
+    if (width <= 0 || height <= 0) return;
+    const float oldScale = world.textScale;
+    setScreenSize(width, height);
+    layOutSmallText();
+    layOutLargeText();
+    if (world.device == nullptr) return;  // start-up loading makes the device at this size
+    world.device->resize(world.screenWidth, world.screenHeight);
+    // Made again only when their size changes: sharp at every size.
+    if (world.textScale == oldScale) return;
+    delete world.smallFont;
+    delete world.largeFont;
+    world.smallFont = boldFont(20);
+    world.largeFont = boldFont(40);
 }

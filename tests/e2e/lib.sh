@@ -9,6 +9,9 @@ trap 'echo "FAIL: ${BASH_SOURCE[0]##*/}:$LINENO: $BASH_COMMAND" >&2' ERR
 
 readonly WINDOW_TITLE="Vorlune by Tamsk"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+# The test's own X server, never a Wayland desktop the tests were started
+# from; tests on Wayland start a compositor of their own (wayland.sh).
+unset WAYLAND_DISPLAY
 
 fail() {
   echo "FAIL: $*" >&2
@@ -37,6 +40,9 @@ make_game_folder() {
   GAME_DIR=$(mktemp -d /tmp/vorlune-e2e-XXXXXX)
   SHOTS_DIR=$(mktemp -d /tmp/vorlune-e2e-shots-XXXXXX)
   cp -a "$dist"/. "$GAME_DIR"/
+  # Settings of the test's own: the tester's would change what the game shows.
+  export XDG_CONFIG_HOME=$SHOTS_DIR/config
+  SETTINGS_FILE=$XDG_CONFIG_HOME/vorlune/settings.ini
   trap cleanup EXIT
 }
 

@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace platform {
@@ -21,6 +22,11 @@ DeviceState deviceState = DeviceState::Closed;
 
 // The sound on the effect channel; kept until it is cut off or the device closes.
 Mix_Chunk* effectSound = nullptr;
+
+// On the mixer's scale, 0..MIX_MAX_VOLUME. They outlive the device: the
+// levels are chosen before it opens and must hold on the one that replaces it.
+int musicLevel = MIX_MAX_VOLUME;
+int soundLevel = MIX_MAX_VOLUME;
 
 // Read on the mixer's thread when a track ends.
 std::atomic<WindowHandle> endWindow{nullptr};
@@ -41,6 +47,28 @@ void freeEffectSound() {
     effectSound = nullptr;
 }
 
+int mixerLevel(int percent) {
+    // 100 is the whole of the mixer's scale and 0 true silence; between, the nearest step.
+    return (std::clamp(percent, 0, 100) * MIX_MAX_VOLUME + 50) / 100;
+}
+
+// The mixer keeps its channel levels only as long as the device is open.
+void applyLevels() {
+    if (deviceState != DeviceState::Open) return;
+    Mix_VolumeMusic(musicLevel);
+    Mix_Volume(-1, soundLevel);
+}
+
+// Leaves the notification target in place, so that a reopened device reports
+// track ends to the same window.
+void shutDevice() {
+    Mix_HookMusicFinished(nullptr);
+    freeEffectSound();
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
 }  // namespace
 
 bool openAudio() {
@@ -55,6 +83,7 @@ bool openAudio() {
     }
     Mix_HookMusicFinished(onMusicFinished);
     deviceState = DeviceState::Open;
+    applyLevels();
     return true;
 }
 
@@ -63,13 +92,27 @@ bool audioOpen() { return deviceState == DeviceState::Open; }
 void closeAudio() {
     if (deviceState == DeviceState::Open) {
         setMusicEndNotification(nullptr, 0, 0);
-        Mix_HookMusicFinished(nullptr);
-        freeEffectSound();
-        Mix_CloseAudio();
-        Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        shutDevice();
     }
     deviceState = DeviceState::Closed;
+}
+
+bool reopenAudio() {
+    if (deviceState != DeviceState::Open) return false;
+    shutDevice();
+    deviceState = DeviceState::Closed;
+    // Opening by no name picks whatever the system now calls its default.
+    return openAudio();
+}
+
+void setMusicVolume(int percent) {
+    musicLevel = mixerLevel(percent);
+    applyLevels();
+}
+
+void setSoundVolume(int percent) {
+    soundLevel = mixerLevel(percent);
+    applyLevels();
 }
 
 MusicTrack* loadMusicTrack(const std::string& fileName) {
@@ -89,12 +132,20 @@ void freeMusicTrack(MusicTrack* track) {
     delete track;
 }
 
-bool playMusicTrackOnce(MusicTrack* track) {
+bool playMusicTrackOnce(MusicTrack* track, double fromSeconds) {
     if (track == nullptr || !audioOpen()) return false;
+    // A decoder that cannot seek refuses the position and leaves nothing
+    // playing; the tune then starts over rather than not at all.
+    if (fromSeconds > 0.0 && Mix_FadeInMusicPos(track->music, 0, 0, fromSeconds) == 0) return true;
     return Mix_PlayMusic(track->music, 0) == 0;
 }
 
 bool musicTrackPlaying() { return audioOpen() && Mix_PlayingMusic() != 0; }
+
+double musicTrackPosition(MusicTrack* track) {
+    if (track == nullptr || !audioOpen()) return -1.0;
+    return Mix_GetMusicPosition(track->music);
+}
 
 void setMusicEndNotification(WindowHandle window, uint32_t message, uintptr_t wParam) {
     endWindow.store(nullptr);

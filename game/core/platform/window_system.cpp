@@ -4,12 +4,18 @@
 #include <SDL2/SDL_image.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/platform/gamepads_internal.h"
 #include "core/platform/key_codes.h"
 #include "core/platform/window_system_internal.h"
+#include "core/platform/x11_full_screen.h"
 
 namespace platform {
 
@@ -17,6 +23,7 @@ struct NativeWindow {
     SDL_Window* sdl = nullptr;
     uint32_t sdlId = 0;
     WindowProcedure procedure = nullptr;
+    bool fullScreen = false;
 };
 
 namespace {
@@ -72,11 +79,11 @@ void requestGLAttributes() {
 // SDL's renderers follow them.
 void turnOffEventsNoProcedureTakes() {
     SDL_StopTextInput();  // typed text and its composition
-    constexpr Uint32 unused[] = {
-        SDL_KEYUP,         SDL_MOUSEMOTION,     SDL_MOUSEWHEEL,       SDL_FINGERDOWN,
-        SDL_FINGERUP,      SDL_FINGERMOTION,    SDL_MULTIGESTURE,     SDL_DOLLARGESTURE,
-        SDL_KEYMAPCHANGED, SDL_CLIPBOARDUPDATE, SDL_AUDIODEVICEADDED, SDL_AUDIODEVICEREMOVED,
-        SDL_DROPFILE,      SDL_DROPTEXT,        SDL_DROPBEGIN,        SDL_DROPCOMPLETE};
+    constexpr Uint32 unused[] = {SDL_KEYUP,           SDL_MOUSEMOTION,      SDL_MOUSEWHEEL,
+                                 SDL_FINGERDOWN,      SDL_FINGERUP,         SDL_FINGERMOTION,
+                                 SDL_MULTIGESTURE,    SDL_DOLLARGESTURE,    SDL_KEYMAPCHANGED,
+                                 SDL_CLIPBOARDUPDATE, SDL_AUDIODEVICEADDED, SDL_DROPFILE,
+                                 SDL_DROPTEXT,        SDL_DROPBEGIN,        SDL_DROPCOMPLETE};
     for (Uint32 type : unused) SDL_EventState(type, SDL_IGNORE);
 }
 
@@ -127,6 +134,37 @@ bool messageFromPadEvent(const SDL_Event& event, Message& out) {
     }
 }
 
+// The context bit of a key message: Alt was held.
+constexpr intptr_t kAltHeldBit = intptr_t{1} << 29;
+
+bool withAltAlone(Uint16 modifiers) {
+    return (modifiers & KMOD_ALT) != 0 && (modifiers & (KMOD_CTRL | KMOD_GUI)) == 0;
+}
+
+ScreenSize drawableSizeOf(SDL_Window* sdl) {
+    int width = 0, height = 0;
+    if ((SDL_GetWindowFlags(sdl) & SDL_WINDOW_OPENGL) != 0) {
+        SDL_GL_GetDrawableSize(sdl, &width, &height);
+    } else {
+        SDL_GetWindowSizeInPixels(sdl, &width, &height);
+    }
+    return {width, height};
+}
+
+bool messageFromWindowEvent(const SDL_WindowEvent& event, WindowHandle target, Message& out) {
+    switch (event.event) {
+        case SDL_WINDOWEVENT_CLOSE: out = {target, kMsgClose, 0, 0}; return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST: out = {target, kMsgKillFocus, 0, 0}; return true;
+        case SDL_WINDOWEVENT_SIZE_CHANGED: {
+            if (target == nullptr || target->sdl == nullptr) return false;
+            const ScreenSize pixels = drawableSizeOf(target->sdl);
+            out = {target, kMsgSize, 0, sizeParam(pixels.width, pixels.height)};
+            return true;
+        }
+        default: return false;
+    }
+}
+
 // One SDL event becomes at most one message. Returns false for events that
 // mean nothing to a window procedure.
 bool messageFromEvent(const SDL_Event& event, WindowHandle filter, Message& out) {
@@ -136,9 +174,18 @@ bool messageFromEvent(const SDL_Event& event, WindowHandle filter, Message& out)
         if (target == nullptr) target = firstLiveWindow();
         out = {target, kMsgKeyDown, virtualKeyFromSdl(event.key.keysym.sym),
                event.key.repeat ? (intptr_t{1} << 30) | 1 : 1};
-    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
+        if (withAltAlone(event.key.keysym.mod) && out.wParam == kKeyEnter) {
+            out.message = kMsgSysKeyDown;
+            out.lParam |= kAltHeldBit;
+        }
+    } else if (event.type == SDL_WINDOWEVENT) {
         target = windowById(event.window.windowID);
-        out = {target, kMsgClose, 0, 0};
+        if (!messageFromWindowEvent(event.window, target, out)) return false;
+    } else if (event.type == SDL_AUDIODEVICEREMOVED) {
+        // Only output devices the program opened are reported as removed.
+        if (event.adevice.iscapture != 0) return false;
+        target = askedForOrFirstWindow(filter);
+        out = {target, kMsgAudioDeviceLost, 0, 0};
     } else if (event.type == SDL_QUIT) {
         // Sent for the last window closing and for SIGINT/SIGTERM: both mean
         // "close the window" to the game.
@@ -161,9 +208,47 @@ bool messageFromEvent(const SDL_Event& event, WindowHandle filter, Message& out)
 
 }  // namespace
 
+namespace {
+
+// Docks match a window to its menu entry by the app id (Wayland) or WM_CLASS
+// (X11): both are the desktop entry's id. One a player set stays.
+void nameTheApplication() {
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", VORLUNE_APP_ID, 0);
+    setenv("SDL_VIDEO_X11_WMCLASS", VORLUNE_APP_ID, 0);
+    SDL_SetHint(SDL_HINT_APP_NAME, "Vorlune");
+    // Another window taking the focus leaves the full-screen picture where it is.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+}
+
+bool initVideo() { return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0; }
+
+bool nonEmpty(const char* value) { return value != nullptr && *value != '\0'; }
+
+bool onX11() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "x11") == 0;
+}
+
+}  // namespace
+
 bool ensureVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
-    return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+    nameTheApplication();
+    // Wayland first where a compositor runs: through XWayland a scaled output
+    // shows the picture blurred, and full screen is only what X makes of it.
+    // SDL 2.26 would take X11 whenever DISPLAY is set too. A driver the
+    // player chose with SDL_VIDEODRIVER is left to SDL.
+    const char* compositor = std::getenv("WAYLAND_DISPLAY");
+    if (nonEmpty(std::getenv("SDL_VIDEODRIVER")) || !nonEmpty(compositor)) return initVideo();
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
+    if (initVideo()) return true;
+    const std::string reason = SDL_GetError();
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    const bool onX11 = initVideo();
+    std::fprintf(stderr, "%s: the Wayland compositor \"%s\" could not be used (%s); %s\n",
+                 program_invocation_short_name, compositor, reason.c_str(),
+                 onX11 ? "running on X11 instead" : "X11 failed as well");
+    return onX11;
 }
 
 SDL_Window* sdlWindowOf(WindowHandle window) { return window != nullptr ? window->sdl : nullptr; }
@@ -180,18 +265,39 @@ WindowHandle createWindow(const WindowDescription& description) {
     turnOffEventsNoProcedureTakes();
     if (description.gamepads) startGamepads();
     if (description.openGL) requestGLAttributes();
-    // A borderless window at the desktop size covers the screen both under a
-    // window manager and on a bare X server, where the full-screen flags
-    // leave the window at its requested size.
-    Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN;
-    if (description.openGL) flags |= SDL_WINDOW_OPENGL;
-    SDL_Window* sdl = SDL_CreateWindow(description.title.c_str(), description.x, description.y,
-                                       description.width, description.height, flags);
+    Uint32 flags = SDL_WINDOW_SHOWN;
+    int x = description.x, y = description.y;
+    const bool fullScreen = description.kind == WindowDescription::Kind::FullScreen;
+    // On X11 the state is asked for before the window is first shown (see
+    // x11_full_screen.h); the borderless window at the given (screen) size
+    // covers the screen also on a bare X server, where nobody grants it.
+    const bool fullScreenOnX11 = fullScreen && onX11();
+    switch (description.kind) {
+        case WindowDescription::Kind::Plain: flags |= SDL_WINDOW_BORDERLESS; break;
+        case WindowDescription::Kind::FullScreen:
+            flags |= SDL_WINDOW_BORDERLESS;
+            flags |= fullScreenOnX11 ? SDL_WINDOW_HIDDEN : SDL_WINDOW_FULLSCREEN_DESKTOP;
+            if (fullScreenOnX11) flags &= ~static_cast<Uint32>(SDL_WINDOW_SHOWN);
+            break;
+        case WindowDescription::Kind::Resizable:
+            flags |= SDL_WINDOW_RESIZABLE;
+            x = y = static_cast<int>(SDL_WINDOWPOS_CENTERED);
+            break;
+    }
+    // The picture is drawn at the output's real pixels, sharp on a scaled one.
+    if (description.openGL) flags |= SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
+    SDL_Window* sdl = SDL_CreateWindow(description.title.c_str(), x, y, description.width,
+                                       description.height, flags);
+    if (sdl != nullptr && fullScreenOnX11) {
+        askX11FullScreen(sdl, true);
+        SDL_ShowWindow(sdl);
+    }
     if (sdl == nullptr) return nullptr;
     auto window = std::make_unique<NativeWindow>();
     window->sdl = sdl;
     window->sdlId = SDL_GetWindowID(sdl);
     window->procedure = description.procedure;
+    window->fullScreen = fullScreen;
     WindowHandle handle = window.get();
     windows().push_back(std::move(window));
     if (handle->procedure != nullptr) handle->procedure(handle, kMsgCreate, 0, 0);
@@ -199,6 +305,49 @@ WindowHandle createWindow(const WindowDescription& description) {
 }
 
 bool windowExists(WindowHandle window) { return window != nullptr && window->sdl != nullptr; }
+
+void setWindowFullScreen(WindowHandle window, bool fullScreen, int windowWidth, int windowHeight) {
+    if (!windowExists(window)) return;
+    SDL_Window* sdl = window->sdl;
+    window->fullScreen = fullScreen;
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(sdl));
+    if (fullScreen) {
+        SDL_SetWindowBordered(sdl, SDL_FALSE);
+        SDL_Rect screen{};
+        if (onX11() && SDL_GetDisplayBounds(display, &screen) == 0) {
+            // Covering the screen where no window manager grants the state.
+            SDL_SetWindowPosition(sdl, screen.x, screen.y);
+            SDL_SetWindowSize(sdl, screen.w, screen.h);
+            askX11FullScreen(sdl, true);
+        } else {
+            SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        }
+        return;
+    }
+    if (!askX11FullScreen(sdl, false)) SDL_SetWindowFullscreen(sdl, 0);
+    SDL_SetWindowBordered(sdl, SDL_TRUE);
+    SDL_SetWindowResizable(sdl, SDL_TRUE);
+    SDL_SetWindowSize(sdl, windowWidth, windowHeight);
+    const int centred = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    SDL_SetWindowPosition(sdl, centred, centred);
+}
+
+bool windowIsFullScreen(WindowHandle window) { return windowExists(window) && window->fullScreen; }
+
+ScreenSize windowSize(WindowHandle window) {
+    if (!windowExists(window)) return {};
+    ScreenSize size;
+    SDL_GetWindowSize(window->sdl, &size.width, &size.height);
+    return size;
+}
+
+ScreenSize drawableSize(WindowHandle window) {
+    return windowExists(window) ? drawableSizeOf(window->sdl) : ScreenSize{};
+}
+
+void setWindowMinimumSize(WindowHandle window, int width, int height) {
+    if (windowExists(window)) SDL_SetWindowMinimumSize(window->sdl, width, height);
+}
 
 void destroyWindow(WindowHandle window) {
     if (!windowExists(window)) return;

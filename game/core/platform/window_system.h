@@ -15,8 +15,15 @@ using WindowHandle = NativeWindow*;
 constexpr uint32_t kMsgNull = 0x0000;
 constexpr uint32_t kMsgCreate = 0x0001;
 constexpr uint32_t kMsgDestroy = 0x0002;
+constexpr uint32_t kMsgSize = 0x0005;       // lParam: the drawable's size, see sizeParam
+constexpr uint32_t kMsgKillFocus = 0x0008;  // the window lost the keyboard focus
 constexpr uint32_t kMsgClose = 0x0010;
 constexpr uint32_t kMsgKeyDown = 0x0100;
+// A key pressed with Alt held, for the keys that mean something else with Alt
+// (Enter). Other keys come as kMsgKeyDown whatever the modifiers.
+constexpr uint32_t kMsgSysKeyDown = 0x0104;
+// The sound device the program played on went away (a headset unplugged).
+constexpr uint32_t kMsgAudioDeviceLost = 0x0219;
 // Gamepad messages. wParam is the button or axis; lParam carries the pad's
 // number, and for an axis its position (see padParam).
 constexpr uint32_t kMsgPadButtonDown = 0x0500;
@@ -36,6 +43,7 @@ constexpr uintptr_t kKeyDown = 0x28;
 constexpr uintptr_t kKeyF1 = 0x70;
 constexpr uintptr_t kKeyF2 = 0x71;
 constexpr uintptr_t kKeyF3 = 0x72;
+constexpr uintptr_t kKeyF11 = 0x7A;
 // Keys without a code of their own; they still reach the window procedure.
 constexpr uintptr_t kKeyOther = 0xFF;
 
@@ -68,6 +76,13 @@ constexpr intptr_t padParam(int32_t pad, int16_t axisPosition = 0) {
 constexpr int32_t padOf(intptr_t lParam) { return static_cast<int32_t>(lParam >> 16); }
 constexpr int16_t axisPositionOf(intptr_t lParam) { return static_cast<int16_t>(lParam & 0xFFFF); }
 
+// A size in pixels packed into lParam, and back.
+constexpr intptr_t sizeParam(int width, int height) {
+    return static_cast<intptr_t>((static_cast<int64_t>(height) << 16) | (width & 0xFFFF));
+}
+constexpr int widthOf(intptr_t lParam) { return static_cast<int>(lParam & 0xFFFF); }
+constexpr int heightOf(intptr_t lParam) { return static_cast<int>((lParam >> 16) & 0xFFFF); }
+
 struct Message {
     WindowHandle window = nullptr;
     uint32_t message = kMsgNull;
@@ -83,6 +98,11 @@ struct WindowDescription {
     WindowProcedure procedure = nullptr;
     bool openGL = false;    // the window will carry a graphics device
     bool gamepads = false;  // gamepad input reaches the window procedure
+    // How the window stands on the desktop. Plain: borderless at the given
+    // place and size. FullScreen: the desktop's full-screen state, covering
+    // the whole screen also where no window manager grants that state.
+    // Resizable: a decorated window the player can resize, centred.
+    enum class Kind { Plain, FullScreen, Resizable } kind = Kind::Plain;
 };
 
 // Primary screen size in pixels, {0, 0} when there is no display.
@@ -91,7 +111,7 @@ struct ScreenSize {
 };
 ScreenSize primaryScreenSize();
 
-// Creates and shows a borderless window; the procedure receives kMsgCreate
+// Creates and shows a window as `description.kind` says; the procedure receives kMsgCreate
 // before this returns. Returns null when no window can be made. Input no
 // window procedure receives (typed text, key releases, pointer motion) is
 // not queued from then on. With `gamepads`, every pad plugged in now or
@@ -122,8 +142,18 @@ void postMessage(WindowHandle window, uint32_t message, uintptr_t wParam);
 void postQuitMessage(int exitCode);
 
 // Window icons from an icon file at the given size; false when it cannot be read.
-bool setWindowIconFromFile(WindowHandle window, const std::string& fileName, int size,
-                           bool large);
+bool setWindowIconFromFile(WindowHandle window, const std::string& fileName, int size, bool large);
+
+// Full screen as the desktop grants it, or a resizable window of the given
+// size (in the window system's units) centred on the screen.
+void setWindowFullScreen(WindowHandle window, bool fullScreen, int windowWidth, int windowHeight);
+bool windowIsFullScreen(WindowHandle window);
+// Size in the window system's units, and the size of what is drawn in it, in
+// pixels; larger on a scaled output. {0, 0} for no window.
+ScreenSize windowSize(WindowHandle window);
+ScreenSize drawableSize(WindowHandle window);
+// The smallest a resizable window may be made.
+void setWindowMinimumSize(WindowHandle window, int width, int height);
 
 // A short rumble on every open pad that has a motor; the others are passed over.
 void rumbleGamepads(uint16_t strength, uint32_t durationMs);

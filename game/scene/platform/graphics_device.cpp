@@ -204,6 +204,14 @@ public:
     int width() const override { return width_; }
     int height() const override { return height_; }
 
+    void resize(int width, int height) override {
+        if (width <= 0 || height <= 0 || !makeCurrent()) return;
+        width_ = width;
+        height_ = height;
+        glViewport(0, 0, width_, height_);
+        sendViewportSize();
+    }
+
     void clear(uint32_t flags, uint32_t argb, float depth, uint32_t) override {
         if (!makeCurrent()) return;
         GLbitfield mask = 0;
@@ -480,6 +488,7 @@ private:
         SceneUniforms at{};
         SceneValues sent{};
         bool anySent = false;
+        GLint viewportHeight = -1;
     };
     struct ScreenUniforms {
         GLint screenSize, tint, image;
@@ -540,10 +549,21 @@ private:
                       at("pointSizeMin"),
                       at("pointSizeMax"),
                       at("pointScaleFactors")};
-        // What never changes is sent once.
+        // What changes only with the window's size is sent with it.
         useProgram(program.name);
-        glUniform1f(at("viewportHeight"), static_cast<float>(height_));
+        program.viewportHeight = at("viewportHeight");
+        glUniform1f(program.viewportHeight, static_cast<float>(height_));
         glUniform1i(at("image"), 0);
+    }
+
+    void sendViewportSize() {
+        for (const SceneProgram& program : scenePrograms_) {
+            useProgram(program.name);
+            glUniform1f(program.viewportHeight, static_cast<float>(height_));
+        }
+        useProgram(screenProgram_);
+        glUniform2f(screenUniforms_.screenSize, static_cast<float>(width_),
+                    static_cast<float>(height_));
     }
 
     void lookUpScreenUniforms() {

@@ -114,6 +114,8 @@ public:
 
     virtual int width() const = 0;
     virtual int height() const = 0;
+    // Draws into the whole window at its new size from the next frame on.
+    virtual void resize(int width, int height) = 0;
 
     virtual void clear(uint32_t flags, uint32_t argb, float depth, uint32_t stencil) = 0;
     virtual void beginScene() = 0;
