@@ -69,10 +69,10 @@ wait_until() {
   done
 }
 
-# An X server (1280x720, 24 bits) and a window manager of this test's own:
-# whole-game tests can run side by side, and a key one of them leaves held
-# never reaches another. Xvfb picks a free display and names it once it
-# accepts connections.
+# An X server (1280x720, 24 bits) and, unless asked for a bare one, a window
+# manager of this test's own: whole-game tests can run side by side, and a
+# key one of them leaves held never reaches another. Xvfb picks a free
+# display and names it once it accepts connections.
 start_display() {
   local number_file
   number_file=$(mktemp)
@@ -81,6 +81,7 @@ start_display() {
   wait_until 30 test -s "$number_file" || fail "Xvfb did not start"
   export DISPLAY=":$(head -n 1 "$number_file")"
   rm -f "$number_file"
+  [[ "${1:-}" == bare ]] && return 0
   local wm_log=$SHOTS_DIR/openbox.log
   openbox --sm-disable >/dev/null 2>"$wm_log" &
   WM_PID=$!

@@ -5,7 +5,7 @@
 # Needs weston (its compositor, shell and weston-info) and x11-utils
 # (xwininfo) besides what lib.sh needs.
 #
-# No window manager runs on this X server: with none, weston's output
+# No window manager runs on this X server (start_display bare): with none, weston's output
 # window is mapped exactly where and as large as weston asks, at (0,0) with
 # no frame, and nothing else ever takes the X keyboard focus from it. Under
 # openbox a 1280x720 one gets a frame and shrinks to 1278x695 at (1,20);
@@ -26,19 +26,6 @@ readonly WAYLAND_OUTPUT_HEIGHT=720
 readonly WAYLAND_PANEL_HEIGHT=32
 readonly WAYLAND_PANEL_COLOUR=ff00ff
 readonly WAYLAND_BACKGROUND_COLOUR=00ff00
-
-# An X server of the test's own, as start_display makes, with no window
-# manager.
-start_bare_display() {
-  local number_file number
-  number_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$number_file" 2>/dev/null &
-  X_PID=$!
-  wait_until 30 test -s "$number_file" || fail "Xvfb did not start"
-  number=$(head -n 1 "$number_file")
-  export DISPLAY=":$number"
-  rm -f "$number_file"
-}
 
 # With no launcher of its own the shell puts a terminal's icon on the panel;
 # ours is one pixel of the panel's colour, so the panel is one flat colour.

@@ -7,7 +7,7 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/wayland.sh"
 
 make_game_folder "$1"
-start_bare_display
+start_display bare
 start_wayland_desktop
 
 [[ -n "$DISPLAY" ]] || fail "no X server beside the compositor"
