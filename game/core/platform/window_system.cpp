@@ -240,9 +240,12 @@ bool ensureVideo() {
     // player chose with SDL_VIDEODRIVER is left to SDL.
     const char* compositor = std::getenv("WAYLAND_DISPLAY");
     if (nonEmpty(std::getenv("SDL_VIDEODRIVER")) || !nonEmpty(compositor)) return initVideo();
+    // Without a runtime folder the socket cannot be found, and the Wayland
+    // library would say so on its own line before ours.
+    const bool findable = compositor[0] == '/' || nonEmpty(std::getenv("XDG_RUNTIME_DIR"));
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
-    if (initVideo()) return true;
-    const std::string reason = SDL_GetError();
+    if (findable && initVideo()) return true;
+    const std::string reason = findable ? SDL_GetError() : "XDG_RUNTIME_DIR is not set";
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     const bool onX11 = initVideo();
     std::fprintf(stderr, "%s: the Wayland compositor \"%s\" could not be used (%s); %s\n",
