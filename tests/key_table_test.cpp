@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -8,8 +9,6 @@
 #include "effects/particle_emitters.h"
 #include "temp_folder.h"
 #include "world_reset.h"
-
-#include <fstream>
 
 namespace {
 
@@ -45,8 +44,7 @@ struct KeyCase {
 };
 
 std::string describe(const KeyCase& c) {
-    return "mode " + std::to_string(static_cast<int>(c.mode)) + " key 0x" +
-           std::to_string(c.key);
+    return "mode " + std::to_string(static_cast<int>(c.mode)) + " key 0x" + std::to_string(c.key);
 }
 
 TEST_F(KeyTable, EveryModeAndKey) {
@@ -125,8 +123,8 @@ TEST_F(KeyTable, EveryModeAndKey) {
 }
 
 TEST_F(KeyTable, SpaceFiresFromTheShipInEveryModeButTheEnd) {
-    for (GameMode mode : {GameMode::Menu, GameMode::Playing, GameMode::GameOver,
-                          GameMode::LevelTransition}) {
+    for (GameMode mode :
+         {GameMode::Menu, GameMode::Playing, GameMode::GameOver, GameMode::LevelTransition}) {
         SetUp();
         world.mode = mode;
         world.bombs = 2;
@@ -234,8 +232,8 @@ TEST_F(KeyTable, ExitStopsExplosionsAndQuits) {
 }
 
 TEST_F(KeyTable, ClosingTheWindowQuitsFromEveryMode) {
-    for (GameMode mode : {GameMode::Loading, GameMode::Menu, GameMode::Playing,
-                          GameMode::GameOver, GameMode::LevelTransition, GameMode::TheEnd}) {
+    for (GameMode mode : {GameMode::Loading, GameMode::Menu, GameMode::Playing, GameMode::GameOver,
+                          GameMode::LevelTransition, GameMode::TheEnd}) {
         world.mode = mode;
         windowProc(nullptr, platform::kMsgClose, 0, 0);
         EXPECT_EQ(world.mode, GameMode::Quit);
@@ -249,6 +247,30 @@ TEST_F(KeyTable, HeldKeysRepeatLikeNewPresses) {
         windowProc(nullptr, kMsgKeyDown, platform::kKeySpace, (intptr_t{1} << 30) | 1);
     EXPECT_EQ(world.bombs, 2);  // five slots, then nothing more
     for (auto active : world.rocketActive) EXPECT_EQ(active, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Away from the game, only play pauses, and only when the player wants it;
+// F11 switches the window in every mode, even on the closing screen, where
+// any other key quits. (The window is null: the switch reaches no window.)
+TEST_F(KeyTable, FocusLostPausesOnlyPlayAndF11IsNoModeKey) {
+    using M = GameMode;
+    for (const bool pauseWhenAway : {true, false}) {
+        for (const M mode : {M::Menu, M::Playing, M::GameOver, M::LevelTransition, M::TheEnd}) {
+            world.settings.pauseWhenAway = pauseWhenAway;
+            world.mode = mode;
+            windowProc(nullptr, platform::kMsgKillFocus, 0, 0);
+            const M expected = pauseWhenAway && mode == M::Playing ? M::Menu : mode;
+            EXPECT_EQ(world.mode, expected) << static_cast<int>(mode) << " " << pauseWhenAway;
+            const bool fullScreen = world.settings.fullScreen;
+            press(platform::kKeyF11);
+            EXPECT_EQ(world.mode, expected);
+            EXPECT_NE(world.settings.fullScreen, fullScreen);
+        }
+    }
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-#include <gtest/gtest.h>
+#include "core/platform/window_system.h"
 
 #include <SDL2/SDL.h>
+#include <gtest/gtest.h>
 
 #include <thread>
 
-#include "core/platform/window_system.h"
 #include "core/platform/window_system_internal.h"
 
 namespace {
@@ -106,9 +106,12 @@ TEST_F(WindowSystem, CreationReachesTheProcedureBeforeReturning) {
 
 TEST_F(WindowSystem, KeysArriveAsVirtualKeyCodes) {
     const std::pair<SDL_Keycode, uintptr_t> keys[] = {
-        {SDLK_SPACE, 0x20},  {SDLK_ESCAPE, 0x1B}, {SDLK_RETURN, 0x0D}, {SDLK_KP_ENTER, 0x0D},
-        {SDLK_LEFT, 0x25},   {SDLK_RIGHT, 0x27},  {SDLK_F1, 0x70},     {SDLK_F2, 0x71},
-        {SDLK_F3, 0x72},     {SDLK_a, 'A'},       {SDLK_z, 'Z'},       {SDLK_7, '7'},
+        {SDLK_SPACE, 0x20},  {SDLK_ESCAPE, 0x1B},
+        {SDLK_RETURN, 0x0D}, {SDLK_KP_ENTER, 0x0D},
+        {SDLK_LEFT, 0x25},   {SDLK_RIGHT, 0x27},
+        {SDLK_F1, 0x70},     {SDLK_F2, 0x71},
+        {SDLK_F3, 0x72},     {SDLK_a, 'A'},
+        {SDLK_z, 'Z'},       {SDLK_7, '7'},
         {SDLK_F12, 0x7B},    {SDLK_MENU, platform::kKeyOther}};
     for (const auto& [key, code] : keys) {
         pushKey(key);
@@ -117,6 +120,61 @@ TEST_F(WindowSystem, KeysArriveAsVirtualKeyCodes) {
         EXPECT_EQ(message.message, platform::kMsgKeyDown);
         EXPECT_EQ(message.wParam, code) << key;
         EXPECT_EQ(message.window, window);
+    }
+}
+
+// What the desktop tells the game: Alt+Enter (not with Ctrl, as a desktop
+// may take that), the focus going elsewhere, a new size, and the sound
+// device the game plays on going away (a microphone going is none of it).
+TEST_F(WindowSystem, DesktopEventsBecomeTheirMessages) {
+    auto key = [this](SDL_Keycode sym, Uint16 modifiers) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.windowID = sdlId();
+        event.key.keysym = {SDL_SCANCODE_UNKNOWN, sym, modifiers, 0};
+        return event;
+    };
+    auto windowEvent = [this](Uint8 what) {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.windowID = sdlId();
+        event.window.event = what;
+        return event;
+    };
+    auto deviceGone = [](Uint8 capture) {
+        SDL_Event event{};
+        event.type = SDL_AUDIODEVICEREMOVED;
+        event.adevice.iscapture = capture;
+        return event;
+    };
+    const struct {
+        SDL_Event event;
+        uint32_t message;  // kMsgNull: none
+        uintptr_t wParam;
+    } table[] = {
+        {key(SDLK_RETURN, KMOD_LALT), platform::kMsgSysKeyDown, platform::kKeyEnter},
+        {key(SDLK_RETURN, KMOD_RALT), platform::kMsgSysKeyDown, platform::kKeyEnter},
+        {key(SDLK_RETURN, KMOD_LALT | KMOD_LCTRL), platform::kMsgKeyDown, platform::kKeyEnter},
+        {key(SDLK_F11, KMOD_NONE), platform::kMsgKeyDown, platform::kKeyF11},
+        {key(SDLK_LEFT, KMOD_LALT), platform::kMsgKeyDown, platform::kKeyLeft},
+        {windowEvent(SDL_WINDOWEVENT_FOCUS_LOST), platform::kMsgKillFocus, 0},
+        {windowEvent(SDL_WINDOWEVENT_SIZE_CHANGED), platform::kMsgSize, 0},
+        {deviceGone(0), platform::kMsgAudioDeviceLost, 0},
+        {deviceGone(1), platform::kMsgNull, 0},
+    };
+    for (const auto& row : table) {
+        SDL_Event event = row.event;
+        SDL_PushEvent(&event);
+        Message message;
+        const bool any = peek(message);
+        EXPECT_EQ(any ? message.message : platform::kMsgNull, row.message) << row.event.type;
+        if (!any) continue;
+        EXPECT_EQ(message.wParam, row.wParam);
+        EXPECT_EQ(message.window, window);
+        if (row.message == platform::kMsgSize) {
+            EXPECT_EQ(platform::widthOf(message.lParam), 64);
+            EXPECT_EQ(platform::heightOf(message.lParam), 64);
+        }
     }
 }
 
