@@ -33,8 +33,7 @@ stage "install packages" scripts/install-deps.sh
 sanitizer_stages() {
   set -e
   stage "sanitizer: configure" env CC=clang CXX=clang++ cmake -S . -B build-san \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLUNE_SANITIZE=ON -DVORLUNE_FUZZ=ON \
-    -DVORLUNE_UPDATER_LOOPBACK_PORT=47392
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLUNE_SANITIZE=ON -DVORLUNE_FUZZ=ON
   stage "sanitizer: build" cmake --build build-san -j"$jobs" --target vorlune_tests fuzz_all
   # The unit tests in two processes side by side, each on an X server of
   # its own: the longest pilot alone, everything else in the other. Any

@@ -1,5 +1,5 @@
 #pragma once
-// Files and stand-in programs for the launcher's tests, in the working folder.
+// Files and stand-in programs for the updater's tests, in the working folder.
 
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -27,8 +27,11 @@ inline std::optional<std::string> readFile(const std::string& name) {
     return content.str();
 }
 
-// A shell script that appends the name it was started by to "ran.txt".
-inline std::string standInScript() { return "#!/bin/sh\necho \"$0\" >> ran.txt\n"; }
+// A shell script that appends the name of what it stands in for to "ran.txt"
+// (its own $0 need not be that name: an installer is started by its file).
+inline std::string standInScript(const std::string& name) {
+    return "#!/bin/sh\necho " + name + " >> ran.txt\n";
+}
 
 inline void writeProgram(const std::string& name, const std::string& script) {
     writeFile(name, script);

@@ -25,7 +25,7 @@ class UpdaterFlow : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(server.listening());
-        writeProgram("Game", standInScript());
+        writeProgram("Game", standInScript("./Game"));
         settings.endpoint = server.baseUrl();
         settings.downloads.connectTimeoutMs = 2000;
         settings.downloads.transferTimeoutMs = 700;
@@ -35,7 +35,7 @@ protected:
     // Closing the window leaves its quit message behind.
     void TearDown() override { flushWindowSystem(); }
 
-    // Runs the launcher and lets what it started finish, so its record is there.
+    // Runs the updater and lets what it started finish, so its record is there.
     UpdaterOutcome run() {
         std::remove("ran.txt");
         UpdaterOutcome outcome = runUpdater(settings);
@@ -44,7 +44,7 @@ protected:
     }
     void publish(const std::string& version) {
         server.serve("/new.txt", CannedResponse::ok(version));
-        server.serve("/update.exe", CannedResponse::ok(standInScript()));
+        server.serve("/update.exe", CannedResponse::ok(standInScript("./update.exe")));
     }
 
     TempWorkingFolder folder;
@@ -72,7 +72,7 @@ TEST_F(UpdaterFlow, ANewVersionFetchesAndStartsTheInstallerAndIsRecorded) {
     EXPECT_EQ(outcome.started.path, "./update.exe");
     EXPECT_EQ(readFile("ran.txt"), "./update.exe\n");
     EXPECT_EQ(readFile("version.txt"), "13");
-    EXPECT_EQ(readFile("update.exe"), standInScript());
+    EXPECT_EQ(readFile("update.exe"), standInScript("./update.exe"));
     EXPECT_EQ(server.requests(), (std::vector<std::string>{"/new.txt", "/update.exe"}));
 
     // The next start finds the versions equal.
@@ -145,7 +145,7 @@ TEST_F(UpdaterFlow, WithBothFilesAbsentTheGameStartsAndNothingIsCreated) {
 
 TEST_F(UpdaterFlow, AnUnpublishedVersionAgainstAnInstalledOneInstallsVersionZero) {
     writeFile("version.txt", "12");
-    server.serve("/update.exe", CannedResponse::ok(standInScript()));
+    server.serve("/update.exe", CannedResponse::ok(standInScript("./update.exe")));
     run();
     EXPECT_EQ(readFile("ran.txt"), "./update.exe\n");
     EXPECT_EQ(readFile("version.txt"), "0");
@@ -158,9 +158,9 @@ TEST_F(UpdaterFlow, AFailedInstallerFetchStartsTheGameAndNothingStale) {
     } cases[] = {
         {"not found", CannedResponse::error(404)},
         {"server error", CannedResponse::error(500)},
-        {"body cut short", CannedResponse::cutShort(standInScript(), 4000)},
+        {"body cut short", CannedResponse::cutShort(standInScript("./update.exe"), 4000)},
         {"no answer", CannedResponse::stallBeforeAnswer()},
-        {"stalls in the body", CannedResponse::stallInBody(standInScript(), 4000)},
+        {"stalls in the body", CannedResponse::stallInBody(standInScript("./update.exe"), 4000)},
     };
     for (const auto& each : cases) {
         SCOPED_TRACE(each.what);
@@ -207,7 +207,7 @@ TEST_F(UpdaterFlow, AnInstallerThatCannotRunStartsTheGameAndPutsTheRecordBack) {
     }
 }
 
-// Records what the status line said when the launcher waited.
+// Records what the status line said when the updater waited.
 class WatchingClock final : public platform::Clock {
 public:
     WatchingClock() { platform::installClock(this); }
@@ -228,7 +228,7 @@ TEST_F(UpdaterFlow, TheOneMessageIsDispatchedThenTheRestOfTheSecondWaited) {
     writeFile("version.txt", "12");
     publish("13");
     settings.installingShownMs = 1000;
-    // A key press for the launcher's window, the only one there will be.
+    // A key press for the updater's window, the only one there will be.
     SDL_Event key{};
     key.type = SDL_KEYDOWN;
     key.key.keysym.sym = SDLK_ESCAPE;
@@ -245,7 +245,7 @@ TEST_F(UpdaterFlow, TheOneMessageIsDispatchedThenTheRestOfTheSecondWaited) {
     EXPECT_EQ(readFile("ran.txt"), "./update.exe\n");
 }
 
-TEST_F(UpdaterFlow, AQuitMessageEndsTheLauncherWithItsCodeAndNoWait) {
+TEST_F(UpdaterFlow, AQuitMessageEndsTheUpdaterWithItsCodeAndNoWait) {
     if (!platform::displayAvailable()) GTEST_SKIP() << "needs a display";
     writeFile("version.txt", "12");
     publish("13");

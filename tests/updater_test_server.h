@@ -1,5 +1,5 @@
 #pragma once
-// A small HTTP server on 127.0.0.1 for the launcher's tests: canned answers
+// A small HTTP server on 127.0.0.1 for the updater's tests: canned answers
 // by path, each connection on a thread of its own so that a stalled answer
 // does not hold up the next request. Unknown paths get 404.
 

@@ -1,16 +1,20 @@
 #pragma once
-// Only an installer its publisher signed is started: whoever controls the
-// update server, a mirror or a certificate could otherwise make every player
-// run anything.
+// Only an installer its publisher signed, for the very version offered now,
+// is started: whoever controls the update server, a mirror or a certificate
+// could otherwise make every player run anything, or an older installer
+// the publisher once signed.
 
 #include "updater/updater_settings.h"
 
 // A signature file is four short lines.
 constexpr uint64_t kLargestInstallerSignature = 4096;
 
-// Fetches "update.exe.minisig" and checks the freshly fetched "update.exe"
-// against it and the launcher's public key. True when it is genuine, or when
-// the launcher was built without a key and so starts installers unsigned.
-// Otherwise deletes "update.exe", which must never be started, says why in
-// one line on standard error, and returns false.
-bool checkInstallerSignature(const UpdaterSettings& settings);
+// Fetches "update.exe" into a file nothing can run, then its signature, and
+// checks both against the updater's public key and the version
+// `offeredVersion` that "new.txt" offered (by value, as versions compare).
+// Only then is the installer made runnable as "update.exe". Returns a
+// read-only descriptor of that very file, to start it by, or -1: when a
+// fetch failed, or, after one line on standard error saying why, when the
+// installer was refused. Nothing of a failed or refused installer stays.
+// A updater built without a key checks no signature.
+int fetchCheckedInstaller(const UpdaterSettings& settings, int offeredVersion);

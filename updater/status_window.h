@@ -1,5 +1,5 @@
 #pragma once
-// The launcher's small borderless window with its one line of status text.
+// The updater's small borderless window with its one line of status text.
 
 #include <cstdint>
 #include <memory>
@@ -18,7 +18,7 @@ intptr_t updaterWindowProcedure(platform::WindowHandle window, uint32_t message,
                                 intptr_t lParam);
 
 // Shows the window at its fixed place. Null where there is no display: the
-// launcher then does its work without one.
+// updater then does its work without one.
 platform::WindowHandle createUpdaterWindow();
 
 // Changes the status text; nothing happens without a window.

@@ -13,7 +13,7 @@ std::string endpointUrl(const std::string& endpoint, const std::string& path) {
 
 namespace {
 
-// Nobody is shown these; they help whoever runs the launcher by hand.
+// Nobody is shown these; they help whoever runs the updater by hand.
 void reportFailure(const platform::Download& download) {
     if (!download) std::fprintf(stderr, "Updater: %s\n", download.failure.c_str());
 }
@@ -29,13 +29,6 @@ UpdateCheck checkForUpdate(const UpdaterSettings& settings) {
     const std::string installed = readVersionText(kInstalledVersionFile);
     std::string published = readVersionText(kPublishedVersionFile);
     if (versionValue(published) == versionValue(installed)) return {};
-    return {true, std::move(published)};
-}
-
-bool fetchInstaller(const UpdaterSettings& settings) {
-    const platform::Download download = platform::downloadToFile(
-        endpointUrl(settings.endpoint, "/update.exe"), kInstallerFile, settings.downloads,
-        settings.largestInstaller, platform::FileAccess::Program);
-    reportFailure(download);
-    return download.complete;
+    const int offered = download ? versionValue(published) : 0;
+    return {true, std::move(published), offered};
 }

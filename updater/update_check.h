@@ -21,15 +21,12 @@ std::string endpointUrl(const std::string& endpoint, const std::string& path);
 struct UpdateCheck {
     bool updateAvailable = false;  // the published version differs, either way
     std::string publishedText;     // to be recorded as read, once the installer has arrived
+    // The version offered now: that of "new.txt" fetched this time, 0 when
+    // it could not be (an earlier run's copy offers nothing).
+    int offeredVersion = 0;
 };
 
 // Fetches "new.txt" and compares its version with "version.txt"'s. Writes
 // nothing but "new.txt": the new version is recorded only once its installer
 // has arrived whole.
 UpdateCheck checkForUpdate(const UpdaterSettings& settings);
-
-// Fetches "update.exe", ready to start. False when it did not arrive whole
-// or was larger than the settings allow;
-// whatever "update.exe" was there before is then left alone and must not be
-// started, as nobody just published it.
-bool fetchInstaller(const UpdaterSettings& settings);

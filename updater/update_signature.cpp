@@ -102,7 +102,7 @@ bool verifies(const Signature& signature, std::string_view message, const Public
 }  // namespace
 
 SignatureVerdict verifySignature(std::string_view publicKey, std::string_view signatureFile,
-                                 std::string_view content) {
+                                 std::string_view content, std::string* trustedComment) {
     const std::optional<PublicKey> key = readPublicKey(publicKey);
     if (sodium_init() < 0 || !key) return SignatureVerdict::BadPublicKey;
     const std::optional<SignatureFile> file = readSignatureFile(signatureFile);
@@ -123,14 +123,25 @@ SignatureVerdict verifySignature(std::string_view publicKey, std::string_view si
     if (!verifies(file->globalSignature, signedComment, *key)) {
         return SignatureVerdict::CommentAltered;
     }
+    if (trustedComment != nullptr) *trustedComment = file->trustedComment;
     return SignatureVerdict::Genuine;
+}
+
+std::optional<std::string> signedVersionText(std::string_view trustedComment) {
+    // The last word, whatever the publisher put before it.
+    constexpr std::string_view kKey = "version=";
+    const size_t space = trustedComment.find_last_of(" \t");
+    const std::string_view last =
+        space == std::string_view::npos ? trustedComment : trustedComment.substr(space + 1);
+    if (!last.starts_with(kKey) || last.size() == kKey.size()) return std::nullopt;
+    return std::string(last.substr(kKey.size()));
 }
 
 const char* refusalReason(SignatureVerdict verdict) {
     switch (verdict) {
         case SignatureVerdict::Genuine: return "";
         case SignatureVerdict::BadPublicKey:
-            return "the launcher's public key is not a minisign key";
+            return "the updater's public key is not a minisign key";
         case SignatureVerdict::Malformed: return "the signature file is malformed";
         case SignatureVerdict::OtherKey: return "the installer is signed with another key";
         case SignatureVerdict::ContentAltered: return "the installer does not match its signature";

@@ -1,5 +1,5 @@
 #pragma once
-// One run of the launcher: check the published version, then start the game
+// One run of the updater: check the published version, then start the game
 // or the freshly fetched installer, and end.
 
 #include "updater/platform/program_start.h"
@@ -7,7 +7,7 @@
 
 struct UpdaterOutcome {
     int exitCode = 0;
-    // The game or the installer; the launcher never waits for it.
+    // The game or the installer; the updater never waits for it.
     platform::StartedProgram started;
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-// What a run of the launcher depends on besides the working folder. The
+// What a run of the updater depends on besides the working folder. The
 // program fixes all of it when it is built; tests set it to reach their own
 // server quickly.
 
@@ -19,7 +19,7 @@ struct UpdaterSettings {
     // An installer larger than this is abandoned as a failed download.
     uint64_t largestInstaller = 512ull << 20;
     // How long "installing updates" stays on screen once the installer has
-    // started, before the launcher ends; a message taken meanwhile does not
+    // started, before the updater ends; a message taken meanwhile does not
     // lengthen it.
     uint32_t installingShownMs = 1000;
 };

@@ -1,7 +1,9 @@
 #include "updater/platform/download.h"
 
 #include <curl/curl.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <functional>
 #include <memory>
 
@@ -10,7 +12,7 @@ namespace platform {
 namespace {
 
 void initialiseCurlOnce() {
-    // Never cleaned up: the launcher makes a couple of transfers and exits.
+    // Never cleaned up: the updater makes a couple of transfers and exits.
     static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     (void)initialised;
 }
@@ -62,7 +64,7 @@ Download transfer(const std::string& url, const DownloadLimits& limits, BodySink
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.transferTimeoutMs));
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.stallSeconds));
-    // Timeouts without SIGALRM: the launcher's signals stay its own.
+    // Timeouts without SIGALRM: the updater's signals stay its own.
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_USERAGENT, "Vorlune-Updater");
 
@@ -95,6 +97,23 @@ Download downloadToFile(const std::string& url, const std::string& fileName,
     Download download = transfer(url, limits, sink);
     if (download && !file.commit()) download = {false, fileName + ": cannot be written"};
     return download;
+}
+
+Download downloadToDescriptor(const std::string& url, int descriptor, const DownloadLimits& limits,
+                              uint64_t largestBody) {
+    if (descriptor < 0) return {false, url + ": nowhere to write it"};
+    BodySink sink{[descriptor](const char* data, size_t size) {
+                      while (size > 0) {
+                          const ssize_t written = ::write(descriptor, data, size);
+                          if (written < 0 && errno == EINTR) continue;
+                          if (written <= 0) return false;
+                          data += written;
+                          size -= static_cast<size_t>(written);
+                      }
+                      return true;
+                  },
+                  largestBody};
+    return transfer(url, limits, sink);
 }
 
 Download downloadToMemory(const std::string& url, const DownloadLimits& limits,

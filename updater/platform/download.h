@@ -23,7 +23,7 @@ struct DownloadLimits {
 };
 
 // How a transfer ended. The reason is for the caller to report: nobody is
-// shown it, but it helps whoever runs the launcher by hand.
+// shown it, but it helps whoever runs the updater by hand.
 struct Download {
     bool complete = false;
     std::string failure;  // the URL and what went wrong, when not complete
@@ -37,6 +37,11 @@ struct Download {
 Download downloadToFile(const std::string& url, const std::string& fileName,
                         const DownloadLimits& limits, uint64_t largestBody,
                         FileAccess access = FileAccess::Data);
+
+// The same into the file open at `descriptor`, from where it stands; what
+// it holds after a transfer that did not complete is the caller's to discard.
+Download downloadToDescriptor(const std::string& url, int descriptor, const DownloadLimits& limits,
+                              uint64_t largestBody);
 
 // The same into `body`, which holds the whole body only when complete.
 Download downloadToMemory(const std::string& url, const DownloadLimits& limits,

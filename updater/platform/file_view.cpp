@@ -10,6 +10,23 @@ namespace platform {
 FileView::FileView(const std::string& fileName) {
     const int descriptor = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) return;
+    map(descriptor);
+    // The mapping outlives the descriptor.
+    close(descriptor);
+}
+
+FileView::FileView(int descriptor) {
+    if (descriptor >= 0) map(descriptor);
+}
+
+FileView::FileView(FileView&& other) noexcept
+    : data_(other.data_), size_(other.size_), open_(other.open_) {
+    other.data_ = nullptr;
+    other.size_ = 0;
+    other.open_ = false;
+}
+
+void FileView::map(int descriptor) {
     struct stat status {};
     if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
         size_ = static_cast<size_t>(status.st_size);
@@ -24,8 +41,6 @@ FileView::FileView(const std::string& fileName) {
             size_ = 0;
         }
     }
-    // The mapping outlives the descriptor.
-    close(descriptor);
 }
 
 FileView::~FileView() {

@@ -15,8 +15,13 @@ struct StartedProgram {
     bool started() const { return processId > 0; }
 };
 
-// Starts `path` with no arguments and the launcher's environment. Whoever
-// holds the process id may reap the program; the launcher itself never waits.
+// Starts `path` with no arguments and the updater's environment. Whoever
+// holds the process id may reap the program; the updater itself never waits.
 StartedProgram startProgram(const std::string& path);
+
+// Starts the program open read-only at `descriptor`, the very file, whatever
+// its name has come to stand for meanwhile; `name` is what it is told it
+// was started as.
+StartedProgram startProgramFile(int descriptor, const std::string& name);
 
 }  // namespace platform

@@ -12,7 +12,7 @@ namespace platform {
 
 enum class FileAccess {
     Data,     // readable and writable, as the process's umask allows
-    Program,  // also executable: the launcher starts it
+    Program,  // also executable: the updater starts it
 };
 
 class ReplacementFile {
