@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/game_world.h"
+#include "gameplay/rules.h"
 #include "gl_test_window.h"
 #include "mesh_test_support.h"
 #include "message_recorder.h"
@@ -133,8 +134,12 @@ protected:
 
 // The ship's world as the playing frame makes it: scale x rotation x translation.
 Matrix shipInPlay(float x, float roll) {
-    return matrixMultiply(matrixMultiply(matrixScaling(1.15f, 0.75f, 1.15f), matrixRotationZ(roll)),
-                          matrixTranslation(x, 35, -3.33f + 90));
+    return matrixMultiply(
+        matrixMultiply(matrixScaling(rules::kShipScaleSideways, rules::kShipScaleUp,
+                                     rules::kShipScaleSideways),
+                       matrixRotationZ(roll)),
+        matrixTranslation(x, rules::kShipHeight,
+                          static_cast<float>(-rules::kShipAdvance) + rules::kShipLead));
 }
 
 TEST_F(ContentRender, ShipInPlayInEachLane) {
@@ -157,7 +162,8 @@ TEST_F(ContentRender, RocksInTheThreeLanesAhead) {
     std::vector<Placement> rocks;
     for (float x : {-30.0f, 0.0f, 30.0f}) {
         rocks.push_back(
-            {matrixMultiply(matrixScaling(7.2f, 7.2f, 7.2f), matrixTranslation(x, 35, -150)),
+            {matrixMultiply(matrixScaling(rules::kRockScale, rules::kRockScale, rules::kRockScale),
+                            matrixTranslation(x, 35, -150)),
              x < 0   ? "right lane"
              : x > 0 ? "left lane"
                      : "centre lane"});

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/game_world.h"
+#include "gameplay/rules.h"
 #include "gl_test_window.h"
 #include "mesh_test_support.h"
 #include "message_recorder.h"
@@ -160,9 +161,12 @@ protected:
                a.minBounds.z < b.maxBounds.z && a.maxBounds.z > b.minBounds.z;
     }
     SceneObject shipAt(float x, float z) {
-        return placed(ship, 0, {x, 35, z}, {1.15f, 0.75f, 1.15f});
+        return placed(ship, 0, {x, rules::kShipHeight, z},
+                      {rules::kShipScaleSideways, rules::kShipScaleUp, rules::kShipScaleSideways});
     }
-    SceneObject rockAt(float x, float y, float z) { return placed(rock, 7.2f, {x, y, z}); }
+    SceneObject rockAt(float x, float y, float z) {
+        return placed(rock, rules::kRockScale, {x, y, z});
+    }
 
     TempWorkingFolder folder;
     GLTestWindow gl{64, 64};

@@ -9,6 +9,7 @@
 #include "core/window_input.h"
 #include "gameplay/flight.h"
 #include "gameplay/level_files.h"
+#include "gameplay/rules.h"
 #include "level_pilot.h"
 #include "message_recorder.h"
 #include "temp_folder.h"
@@ -75,7 +76,7 @@ Flight fly(Act act) {
     for (int frame = 0; frame < 3000 && world.mode == GameMode::Playing; ++frame) {
         act();
         flight.bombs = world.bombs;
-        flight.depth = -(world.shipZ + 90.0) + 3.33;
+        flight.depth = -(world.shipZ + rules::kShipLead) + rules::kShipAdvance;
         applySteering();
         playingFrame();
     }

@@ -1,3 +1,5 @@
+#include "gameplay/impact_rules.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,8 +9,8 @@
 #include <vector>
 
 #include "core/game_world.h"
+#include "core/window_input.h"
 #include "effects/particle_emitters.h"
-#include "gameplay/impact_rules.h"
 #include "scene/meshmanager.h"
 #include "temp_folder.h"
 #include "world_reset.h"
@@ -40,8 +42,10 @@ protected:
         for (auto*& rocket : world.rockets) rocket = make();
         // Everything far apart unless a test places it.
         for (int i = 0; i < kRockSlots; ++i) around(*world.rocks[i], 1000.0f + i * 100, 0, 0, 1);
-        for (int i = 0; i < kPickupSlots; ++i) around(*world.pickups[i], -1000.0f - i * 100, 0, 0, 1);
-        for (int i = 0; i < kRocketSlots; ++i) around(*world.rockets[i], 0, 1000.0f + i * 100, 0, 1);
+        for (int i = 0; i < kPickupSlots; ++i)
+            around(*world.pickups[i], -1000.0f - i * 100, 0, 0, 1);
+        for (int i = 0; i < kRocketSlots; ++i)
+            around(*world.rockets[i], 0, 1000.0f + i * 100, 0, 1);
         around(*world.ship, 0, 35, 40, 5);
         world.mode = GameMode::Playing;
         world.levelEndZ = -5000.0f;
@@ -209,6 +213,25 @@ TEST_F(ImpactRules, ACrashInTheFrameOfCompletionStillCounts) {
     EXPECT_EQ(world.level, 4);
     EXPECT_EQ(world.mode, GameMode::GameOver);
     EXPECT_TRUE(std::filesystem::exists("Data.vrp"));
+}
+
+}  // namespace
+
+namespace {
+
+// A slot just taken holds the box of its last flight until the rocket is
+// first drawn; a rock standing where that flight ended must not be struck.
+TEST_F(ImpactRules, AFreshRocketStrikesNothingWhereItsSlotLastFlew) {
+    world.rockCount = 2;
+    world.rockPos[1] = {0, 30, 300};
+    around(*world.rocks[1], 0, 30, -300, 10);
+    around(*world.rockets[0], 0, 30, -295, 2);  // where the slot's last rocket struck
+    world.bombs = 1;
+    windowProc(nullptr, platform::kMsgKeyDown, platform::kKeySpace, 1);
+    ASSERT_EQ(world.rocketActive[0], 1);
+    applyImpactRules();
+    EXPECT_EQ(world.rocketActive[0], 1);
+    EXPECT_EQ(world.rockPos[1].z, 300);
 }
 
 }  // namespace

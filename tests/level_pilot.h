@@ -17,6 +17,7 @@
 
 #include "core/game_world.h"
 #include "core/window_input.h"
+#include "gameplay/rules.h"
 #include "route_timing.h"
 
 struct PilotHabits {
@@ -37,11 +38,11 @@ public:
 
     // The key the plan asks for now, if any.
     std::optional<uintptr_t> decide() {
-        if (world.shipX != -30.0f && world.shipX != 0.0f && world.shipX != 30.0f)
+        if (world.shipX != -rules::kLaneX && world.shipX != 0.0f && world.shipX != rules::kLaneX)
             return std::nullopt;
         gates_ = gatesAhead(shipDepth(), habits_.sight);
         if (gates_.empty()) return std::nullopt;
-        const int lane = static_cast<int>(world.shipX) / 30 + 1;
+        const int lane = static_cast<int>(world.shipX / rules::kLaneX) + 1;
         const std::vector<int> plan = bestPlan(lane);
         if (plan.empty()) return std::nullopt;
         if (plan[0] != lane) return plan[0] < lane ? platform::kKeyRight : platform::kKeyLeft;
@@ -92,7 +93,7 @@ private:
     using PerLaneAndBombs = std::array<std::array<int, kMaxBombs + 1>, kLaneCount>;
 
     static int laneOf(float x) { return x < -15 ? 0 : (x > 15 ? 2 : 1); }
-    static double shipDepth() { return -(world.shipZ + 90.0); }
+    static double shipDepth() { return -(world.shipZ + rules::kShipLead); }
     static void press(uintptr_t key) { windowProc(nullptr, platform::kMsgKeyDown, key, 1); }
     static bool closed(const Gate& gate, int lane) {
         return std::any_of(gate.rocks.begin(), gate.rocks.end(),

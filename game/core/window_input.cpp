@@ -8,6 +8,8 @@
 #include "core/window_mode.h"
 #include "effects/particle_emitters.h"
 #include "gameplay/level_files.h"
+#include "gameplay/rocks_and_rockets.h"
+#include "gameplay/rules.h"
 
 namespace {
 
@@ -30,7 +32,15 @@ void fireRocket() {
         world.bombs -= 1;
         world.rocketActive[slot] = 1;
         world.rocketX[slot] = static_cast<int32_t>(world.shipX);
-        world.rocketZ[slot] = static_cast<int32_t>(static_cast<double>(world.shipZ) + 90.0);
+        world.rocketZ[slot] =
+            static_cast<int32_t>(static_cast<double>(world.shipZ) + rules::kShipLead);
+        // Boxed where it starts: the slot's box would otherwise stay where its
+        // last flight ended until the rocket is first drawn, and the next
+        // frame's impact rules would strike whatever rock stands there.
+        if (world.rockets[slot] != nullptr) {
+            placeRocket(slot);
+            world.rockets[slot]->updateWorldBox();
+        }
         return;
     }
 }

@@ -8,11 +8,12 @@
 #include "effects/explosions.h"
 #include "gameplay/number_text.h"
 #include "gameplay/progress_file.h"
+#include "gameplay/rules.h"
 
 namespace {
 
 void completeLevelWhenPassed() {
-    if (!(world.shipZ + 90 < world.levelEndZ)) return;
+    if (!(world.shipZ + rules::kShipLead < world.levelEndZ)) return;
     world.mode = GameMode::LevelTransition;
     world.level = world.level + 1;
     std::snprintf(world.levelBanner, sizeof world.levelBanner, "Level %d", world.level);

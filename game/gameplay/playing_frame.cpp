@@ -4,6 +4,7 @@
 #include "gameplay/flight.h"
 #include "gameplay/impact_rules.h"
 #include "gameplay/rocks_and_rockets.h"
+#include "gameplay/rules.h"
 #include "scene/graphics_setup.h"
 #include "scene/sky_dome.h"
 #include "scene/text.h"
@@ -16,8 +17,10 @@ constexpr int32_t kBannerTime = 2000;  // ms the level banner stays after a leve
 void placeShip() {
     SceneObject& ship = *world.ship;
     ship.rotation = matrixRotationZ(world.roll);
-    ship.translation = matrixTranslation(world.shipX, 35.0f, world.shipZ + 90);
-    ship.scale = matrixScaling(1.15f, 0.75f, 1.15f);
+    ship.translation =
+        matrixTranslation(world.shipX, rules::kShipHeight, world.shipZ + rules::kShipLead);
+    ship.scale =
+        matrixScaling(rules::kShipScaleSideways, rules::kShipScaleUp, rules::kShipScaleSideways);
     ship.updateWorldBox();
 }
 
@@ -35,7 +38,7 @@ void playingFrame() {
     world.lightDirection = {0.0f, 0.1f, -3.0f};
     world.cameraEye = {0.0f, 60.0f, world.shipZ + 170};
     world.cameraTarget = {0.0f, 35.0f, world.shipZ + 90};
-    world.shipZ = static_cast<float>(world.shipZ - 3.33);
+    world.shipZ = static_cast<float>(world.shipZ - rules::kShipAdvance);
     placeShip();
     applyImpactRules();
     setupCamera();

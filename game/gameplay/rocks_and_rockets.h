@@ -3,3 +3,5 @@
 
 void drawRocksAndPickups();
 void moveAndDrawRockets();
+// Puts the rocket of `slot` where its position says, for its box and its drawing.
+void placeRocket(int slot);

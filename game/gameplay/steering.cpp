@@ -1,20 +1,21 @@
 #include "core/game_world.h"
 #include "gameplay/flight.h"
+#include "gameplay/rules.h"
 
 namespace {
 
-constexpr float kLaneLimit = 30.0f;
-constexpr float kBankStep = 0.008726646f;  // half a degree per sideways step
+constexpr float kLaneLimit = rules::kLaneX;
+constexpr float kBankStep = rules::kBankStep;
 
 }  // namespace
 
 void applySteering() {
     if (world.steerCommand == "right" && world.shipX > -kLaneLimit) {
-        world.shipX = world.shipX - 1.0f;
+        world.shipX = world.shipX - rules::kSteerStep;
         world.roll = world.roll + kBankStep;
         if (world.shipX == 0.0f) world.steerCommand.clear();
     } else if (world.steerCommand == "left" && world.shipX < kLaneLimit) {
-        world.shipX = world.shipX + 1.0f;
+        world.shipX = world.shipX + rules::kSteerStep;
         world.roll = world.roll - kBankStep;
         if (world.shipX == 0.0f) world.steerCommand.clear();
     }

@@ -6,9 +6,10 @@
 #include "route_timing.h"
 
 // How the levels are laid out, and why:
-// - The ship flies 3.33 units a frame and needs 30 frames (100 units of
-//   depth) to change lane; lanes are x = -30, 0 and 30 and the ship flies at
-//   y = 35, so every rock that matters stands in a lane at about y 35.
+// - The ship flies rules::kShipAdvance (3.33) units a frame and needs 30
+//   frames (100 units of depth) to change lane; lanes are x = -30, 0 and 30
+//   and the ship flies at y = 35 (gameplay/rules.h), so every rock that
+//   matters stands in a lane at about y 35.
 // - A level is a route: rows of rocks, each passed in a lane it leaves open,
 //   and pickups, each taken in its lane. Each row or pickup is laid as close
 //   to the one before as the level's pace allows, then moved on until the
@@ -35,25 +36,17 @@
 //   where a level would need more, its last two-lane rows close one lane
 //   only, which only ever leaves more time. Rocks beside the lanes
 //   (|x| >= 75) are scenery: they can never touch the ship.
-// - A rocket's box is brought up to date only when it is drawn, so in the
-//   frame after a shot the rules test the box where that rocket slot was
-//   last drawn: at the rock the last shot struck, maybe in an earlier level.
-//   A rock standing there would be struck at once and the rocket lost, so no
-//   lane rock stands near where the route's last shot so far struck.
 
 namespace {
 
 constexpr int kMaxRocks = 50;
 constexpr int kMaxPickups = 5;
-constexpr int kLaneX[kLaneCount] = {-30, 0, 30};
+constexpr int kOuterLaneX = static_cast<int>(rules::kLaneX);
+constexpr int kLaneX[kLaneCount] = {-kOuterLaneX, 0, kOuterLaneX};
 constexpr int kFirstRow = 320;
 constexpr int kFirstWall = 900;
 constexpr int kEndRoom = 120;  // between the route's last row and the level's end
 constexpr int kNudge = 5;      // how far a row or pickup moves on while its action is too quick
-// A rocket moving 7 a frame strikes a rock once their centres are 17 apart,
-// so it was last drawn up to 24 short of that rock; a rock 17 from there
-// meets its box, and the rest is to spare.
-constexpr int kStaleShotReach = 60;
 
 // A small deterministic generator: the levels are the same on every build.
 class Dice {
@@ -131,8 +124,7 @@ std::vector<int> allLanesBut(int open) {
 // Lays the route gate by gate, each only as far on as its action needs.
 class RouteBuilder {
 public:
-    RouteBuilder(const Pace& pace, Dice& dice, LaneRock lastShot)
-        : pace_(pace), dice_(dice), lastShot_(lastShot) {
+    RouteBuilder(const Pace& pace, Dice& dice) : pace_(pace), dice_(dice) {
         Gate start;
         start.depth = kShipStartDepth;
         route_.push_back(start);
@@ -185,7 +177,6 @@ private:
                 gate.rocks[i].depth = depth + offsets[i].depth;
                 if (i == 0 || gate.rocks[i].depth < gate.depth) gate.depth = gate.rocks[i].depth;
             }
-            if (nearLastShot(gate)) continue;
             const Action action = actionBetween(last(), gate, ready_);
             if (action.needed && action.window.frames() < pace_.leastFrames) continue;
             ready_ = action.doneAt;
@@ -194,16 +185,8 @@ private:
         }
     }
 
-    bool nearLastShot(const Gate& gate) const {
-        return std::any_of(gate.rocks.begin(), gate.rocks.end(), [&](const LaneRock& rock) {
-            return rock.lane == lastShot_.lane &&
-                   std::abs(rock.depth - lastShot_.depth) < kStaleShotReach;
-        });
-    }
-
     const Pace& pace_;
     Dice& dice_;
-    LaneRock lastShot_;
     std::vector<Gate> route_;
     double ready_ = kShipStartDepth;
 };
@@ -269,20 +252,10 @@ LevelLayout layoutOf(const std::vector<Gate>& route, const Pace& pace, Dice& dic
     return layout;
 }
 
-// Where the route's last shot strikes, or `before` on a level without one.
-LaneRock lastShotOf(const std::vector<Gate>& route, LaneRock before) {
-    for (const Gate& gate : route) {
-        if (!gate.wall()) continue;
-        for (const LaneRock& rock : gate.rocks)
-            if (rock.lane == gate.lane) before = rock;
-    }
-    return before;
-}
-
-LevelLayout designLevel(int level, LaneRock& lastShot) {
+LevelLayout designLevel(int level) {
     Dice dice(static_cast<uint32_t>(level) + 1);
     const Pace pace = paceOf(level);
-    RouteBuilder builder(pace, dice, lastShot);
+    RouteBuilder builder(pace, dice);
 
     // A new game starts in the middle lane: the first row leaves it open.
     const bool firstClosesTwo = level >= 3 && dice.chance(pace.twoLanePercent);
@@ -305,7 +278,6 @@ LevelLayout designLevel(int level, LaneRock& lastShot) {
     }
     builder.finish();
     keepWithinRockSlots(builder.route());
-    lastShot = lastShotOf(builder.route(), lastShot);
     return layoutOf(builder.route(), pace, dice);
 }
 
@@ -313,8 +285,6 @@ LevelLayout designLevel(int level, LaneRock& lastShot) {
 
 std::vector<LevelLayout> designLevels() {
     std::vector<LevelLayout> levels;
-    LaneRock lastShot{-1, 0};
-    for (int level = 0; level < kLevelCount; ++level)
-        levels.push_back(designLevel(level, lastShot));
+    for (int level = 0; level < kLevelCount; ++level) levels.push_back(designLevel(level));
     return levels;
 }

@@ -21,6 +21,5 @@ struct LevelLayout {
 
 constexpr int kLevelCount = 21;
 
-// All levels in order: each keeps clear of where the rocket of the route's
-// last shot before it was last drawn.
+// All levels in order.
 std::vector<LevelLayout> designLevels();

@@ -6,21 +6,26 @@
 #include <cstdlib>
 
 #include "content/model_sizes.h"
+#include "gameplay/rules.h"
 
 namespace {
 
 // The game's rules of motion, per frame.
-constexpr double kAdvance = 3.33;
-constexpr int kLaneWidth = 30;  // also the frames a lane change takes: one unit a frame
-constexpr double kRocketAdvance = 7.0;
+constexpr double kAdvance = rules::kShipAdvance;
+constexpr int kLaneWidth = static_cast<int>(rules::kLaneX);
+// The frames a lane change takes.
+constexpr int kLaneChangeFrames = static_cast<int>(rules::kLaneX / rules::kSteerStep);
+constexpr double kRocketAdvance = rules::kRocketAdvance;
 
 // Box reaches in the world, as the game scales the models.
-constexpr double kRockHalfWidth = model_sizes::kRockHalfWidth * 7.2;
-constexpr double kRockHalfDepth = model_sizes::kRockHalfDepth * 7.2;
-constexpr double kShipHalfSpan = model_sizes::kShipHalfSpan * 1.15;
-constexpr double kShipNose = -model_sizes::kShipNoseZ * 1.15;
-constexpr double kShipTail = model_sizes::kShipTailZ * 1.15;
-constexpr double kPickupHalf = model_sizes::kBombRadius * 1.5;
+constexpr double kRockScale = rules::kRockScale;
+constexpr double kShipScale = rules::kShipScaleSideways;
+constexpr double kRockHalfWidth = model_sizes::kRockHalfWidth * kRockScale;
+constexpr double kRockHalfDepth = model_sizes::kRockHalfDepth * kRockScale;
+constexpr double kShipHalfSpan = model_sizes::kShipHalfSpan * kShipScale;
+constexpr double kShipNose = -model_sizes::kShipNoseZ * kShipScale;
+constexpr double kShipTail = model_sizes::kShipTailZ * kShipScale;
+constexpr double kPickupHalf = model_sizes::kBombRadius * rules::kPickupScale;
 constexpr double kRockOffLane = 2;  // the levels set rocks up to 2 off their lane
 
 // The ship is beside a rock while their centres are closer sideways than
@@ -82,7 +87,7 @@ Window laneChangeWindow(const Gate& from, int fromLane, const Gate& to, int toLa
         }
     }
     double latest =
-        (to.pickup ? to.depth - kPickupReach : to.depth) - kAdvance * kLaneWidth * lanes;
+        (to.pickup ? to.depth - kPickupReach : to.depth) - kAdvance * kLaneChangeFrames * lanes;
     for (const LaneRock& rock : to.rocks) {
         // A rock in a lane the ship leaves or crosses must not be met while beside it.
         const int j = (rock.lane - fromLane) * way;
@@ -93,7 +98,9 @@ Window laneChangeWindow(const Gate& from, int fromLane, const Gate& to, int toLa
     return {earliest, latest};
 }
 
-double laneChangeEnd(double start, int lanes) { return start + kAdvance * kLaneWidth * lanes; }
+double laneChangeEnd(double start, int lanes) {
+    return start + kAdvance * kLaneChangeFrames * lanes;
+}
 
 Window shotWindow(const Gate& from, int lane, const Gate& target, double ready) {
     int rockDepth = target.depth;

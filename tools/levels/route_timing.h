@@ -2,12 +2,15 @@
 // How much time a level's route leaves the player for each action on it: a
 // lane change or a rocket shot. Worked out from the game's rules of motion
 // and the models' sizes, in depths of the ship's centre (distance ahead of
-// the start line; the ship starts at -90 and gains 3.33 a frame).
+// the start line; the ship starts at -rules::kShipLead and gains
+// rules::kShipAdvance a frame).
 
 #include <vector>
 
+#include "gameplay/rules.h"
+
 constexpr int kLaneCount = 3;  // lanes 0, 1, 2 at x = -30, 0, 30
-constexpr int kShipStartDepth = -90;
+constexpr int kShipStartDepth = -rules::kShipLead;
 
 struct LaneRock {
     int lane;
