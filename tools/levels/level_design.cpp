@@ -241,6 +241,7 @@ LevelLayout layoutOf(const std::vector<Gate>& route, const Pace& pace, Dice& dic
         }
     }
     layout.tightestFrames = tightestFrames(route);
+    layout.promisedFrames = pace.leastFrames;
 
     // Scenery beside the lanes, with what slots are left.
     const int scenery = std::min(8, kMaxRocks - static_cast<int>(layout.rocks.size()));

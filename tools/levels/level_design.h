@@ -16,6 +16,7 @@ struct LevelLayout {
     int rows = 0;                      // rows of rocks across the lanes
     int walls = 0;                     // rows that close all three lanes
     int tightestFrames = 0;            // the least time the route leaves for an action
+    int promisedFrames = 0;            // the least time this level's pace promises
     bool needsRockets() const { return walls > 0; }
 };
 
