@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -99,22 +100,48 @@ TEST_F(InstalledLauncher, KeepsWhatThePlayerPutThereAndMendsLinksOfOtherInstalls
     writeFile((gameFolder / "Data.vrp").string(), "4.2");
     writeFile((gameFolder / "version.txt").string(), "7");
     writeFile((gameFolder / "Level0.vr").string(), "the player's own level");
-    writeFile((home / "my-sky.png").string(), "the player's sky");
-    fs::create_symlink(home / "my-sky.png", gameFolder / "sky.png");
+    // The player's own link, into a folder that happens to be named like an install's.
+    fs::create_directories(home / "mods" / "vorlune");
+    writeFile((home / "mods" / "vorlune" / "sky.png").string(), "the player's sky");
+    fs::create_symlink(home / "mods" / "vorlune" / "sky.png", gameFolder / "sky.png");
     // Links an older install left: one to a file shipped no more, one stale.
     fs::create_symlink("/opt/old/share/vorlune/rock.x", gameFolder / "rock.x");
     fs::create_symlink("/opt/old/share/vorlune/Level99.vr", gameFolder / "Level99.vr");
+    writeFile((content / "sky.png").string(), "shipped sky");
+    writeFile((content / "bomb.x").string(), "shipped bomb");
 
-    for (int start = 0; start < 2; ++start) {
+    for (int start = 0; start < 3; ++start) {
+        // Before the third start the player takes over a link the launcher made.
+        if (start == 2) {
+            writeFile((home / "mods" / "vorlune" / "bomb.x").string(), "the player's bomb");
+            fs::remove(gameFolder / "bomb.x");
+            fs::create_symlink(home / "mods" / "vorlune" / "bomb.x", gameFolder / "bomb.x");
+        }
         const Outcome outcome = launchAtHome();
         ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
         EXPECT_EQ(readFile((gameFolder / "Data.vrp").string()), "4.2");
         EXPECT_EQ(readFile((gameFolder / "version.txt").string()), "7");
         EXPECT_FALSE(fs::is_symlink(gameFolder / "Level0.vr"));
         EXPECT_EQ(readFile((gameFolder / "Level0.vr").string()), "the player's own level");
-        EXPECT_EQ(fs::read_symlink(gameFolder / "sky.png"), home / "my-sky.png");
+        EXPECT_EQ(fs::read_symlink(gameFolder / "sky.png"), home / "mods" / "vorlune" / "sky.png");
         EXPECT_EQ(fs::read_symlink(gameFolder / "rock.x"), content / "rock.x");
         EXPECT_FALSE(fs::exists(fs::symlink_status(gameFolder / "Level99.vr")));
+        EXPECT_EQ(readFile((gameFolder / "bomb.x").string()),
+                  start < 2 ? "shipped bomb" : "the player's bomb");
+    }
+}
+
+// A double click starts two launchers at once: both start the game.
+TEST_F(InstalledLauncher, TwoStartedTogetherBothStartTheGame) {
+    for (int i = 0; i < 20; ++i)
+        writeFile((content / ("Level" + std::to_string(i) + ".su")).string(), "");
+    for (int round = 0; round < 10; ++round) {
+        fs::remove_all(gameFolder);
+        auto first = std::async(std::launch::async, [this] { return launchAtHome(); });
+        const Outcome second = launchAtHome();
+        EXPECT_EQ(first.get().exitCode, 0) << round;
+        EXPECT_EQ(second.exitCode, 0) << round << ": " << second.errors;
+        EXPECT_EQ(fs::read_symlink(gameFolder / "Level19.su"), content / "Level19.su");
     }
 }
 

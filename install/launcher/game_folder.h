@@ -8,12 +8,15 @@
 
 // Brings the links in `folder` up to date with the files shipped in
 // `content`: a shipped file with nothing of that name in the folder gets a
-// symbolic link; a link of ours (one that points at a file of the same name
-// in a folder named "vorlune", as every install puts its content) is pointed
-// at this install's file, or removed when the file is no longer shipped.
-// Regular files, the player's own links, "Data.vrp" and "version.txt" are
-// never touched, so a player's replacement level or model wins. Returns an
-// empty string on success, otherwise a one-line reason.
+// symbolic link; a link the launcher made (it keeps a list of them in the
+// folder, ".vorlune-links") is pointed at this install's file, or removed
+// when the file is no longer shipped. Everything else is the player's and is
+// never touched: files, the player's own links, and a listed link the player
+// has pointed elsewhere since. "Data.vrp" and "version.txt" are never
+// linked. A folder from before the list adopts the links that already point
+// at this install's files and those an earlier install left pointing at
+// nothing. Several launchers may do this at once. Returns an empty string on
+// success, otherwise a one-line reason.
 std::string linkShippedContent(const std::filesystem::path& content,
                                const std::filesystem::path& folder);
 
