@@ -25,7 +25,7 @@ stage() {
   return "$status"
 }
 
-stage "install packages" scripts/install-deps.sh
+stage "install packages" scripts/install-deps.sh --tests
 
 # The sanitizer build and its unit run, in the background at lower
 # priority: the tests of the normal build keep their speed, and the build

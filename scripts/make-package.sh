@@ -4,7 +4,7 @@
 # Install it with: apt install ./build-package/vorlune_*.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh --tests
 build=build-package
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 cmake --build "$build" -j"$(nproc)"
