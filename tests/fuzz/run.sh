@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Runs every fuzz target for a bounded time from seeds made of the game's own
-# content, and prints one line per target. A finding stops with the input
-# that caused it kept under <fuzz build>/fuzz-findings/.
+# Runs every fuzz target from seeds made of the game's own content and the
+# inputs kept in tests/fuzz/regressions/, and prints one line per target. A
+# finding stops with the input that caused it kept under
+# <fuzz build>/fuzz-findings/.
 #
 #   tests/fuzz/run.sh <fuzz build> <game folder> [seconds per target] [target...]
 #
+# By default a target fuzzes for the given time from a random seed, and its
+# corpus grows from run to run: for exploring. With FUZZ_RUNS=n it replays
+# the seeds and regressions and then tries exactly n inputs from the fixed
+# seed FUZZ_SEED (default 1), from a fresh corpus: one commit, one result,
+# as ./test.sh runs it.
 # FUZZ_JOBS=n runs n targets at a time (default 1), each on a core of its own.
 set -euo pipefail
 
@@ -15,13 +21,28 @@ shift $(($# < 3 ? $# : 3))
 targets=("$@")
 ((${#targets[@]} > 0)) || targets=(level_files progress_file version_file x_mesh update_signature)
 jobs=${FUZZ_JOBS:-1}
+runs=${FUZZ_RUNS:-}
+seed=${FUZZ_SEED:-1}
 
 seeds=$build/fuzz-seeds
 corpus=$build/fuzz-corpus
 findings=$build/fuzz-findings
 logs=$build/fuzz-logs
+regressions=$build/fuzz-regressions
+if [[ -n "$runs" ]]; then
+  corpus=$build/fuzz-corpus-reproducible
+  rm -rf "$corpus"
+fi
 mkdir -p "$corpus" "$findings" "$logs"
 "$build/tests/fuzz/make_fuzz_seeds" "$game" "$seeds"
+# Each target's kept findings, named <target>-<what>.
+rm -rf "$regressions"
+for target in "${targets[@]}"; do
+  mkdir -p "$regressions/$target"
+  for input in "$(dirname "$0")/regressions/$target"-*; do
+    [[ -e "$input" ]] && cp "$input" "$regressions/$target/"
+  done
+done
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
@@ -32,9 +53,11 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$(realpath "$(dirname "$0")/../
 fuzz_target() {
   local target=$1
   mkdir -p "$corpus/$target"
-  # The corpus grows from run to run; the seeds are only read.
-  if "$build/tests/fuzz/fuzz_$target" "$corpus/$target" "$seeds/$target" \
-    -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=25 -print_final_stats=1 \
+  # The corpus grows; the seeds and regressions are only read.
+  local bound=(-max_total_time="$seconds")
+  [[ -n "$runs" ]] && bound=(-runs="$runs" -seed="$seed")
+  if "$build/tests/fuzz/fuzz_$target" "$corpus/$target" "$seeds/$target" "$regressions/$target" \
+    "${bound[@]}" -rss_limit_mb=2048 -timeout=25 -print_final_stats=1 \
     -artifact_prefix="$findings/$target-" >"$logs/$target.log" 2>&1; then
     echo clean >"$logs/$target.result"
   else
@@ -65,6 +88,7 @@ for target in "${targets[@]}"; do
   if [[ $result != clean ]]; then
     status=1
     tail -n 40 "$log"
+    echo "libFuzzer's seed: $(sed -n 's/.*Seed: \([0-9]*\).*/\1/p' "$log" | head -n 1)"
   fi
 done
 exit "$status"
