@@ -1,7 +1,5 @@
 #include "core/gamepad_input.h"
 
-#include <map>
-
 #include "core/game_world.h"
 #include "core/window_input.h"
 
@@ -9,38 +7,6 @@ namespace {
 
 using platform::PadAxis;
 using platform::PadButton;
-
-// A stick or trigger counts as pushed past half its travel and as let go
-// only back inside the dead zone, a quarter of its travel; noise between the
-// two never gives a second press.
-constexpr int kPushedAt = 16384;
-constexpr int kReleasedBelow = 8192;
-
-// Where each pad's stick and right trigger were last held: -1, 0 or 1.
-struct PadLatches {
-    int stick = 0;
-    int trigger = 0;
-};
-
-std::map<int32_t, PadLatches>& latches() {
-    static std::map<int32_t, PadLatches> byPad;
-    return byPad;
-}
-
-int heldDirection(int held, int position) {
-    if (position >= kPushedAt) return 1;
-    if (position <= -kPushedAt) return -1;
-    if (held != 0 && position * held > kReleasedBelow) return held;
-    return 0;
-}
-
-// The direction of a push that starts with this position (from rest or over
-// to the other side), 0 when none starts.
-int startsPush(int& held, int position) {
-    const int before = held;
-    held = heldDirection(before, position);
-    return held != before ? held : 0;
-}
 
 // The key a button stands for in the current mode, 0 for none.
 uintptr_t keyForButton(PadButton button) {
@@ -72,23 +38,15 @@ void handlePadButton(PadButton button) {
     if (const uintptr_t key = keyForButton(button); key != 0) handleKey(key);
 }
 
-void handlePadAxis(int32_t pad, PadAxis axis, int16_t position) {
-    PadLatches& latch = latches()[pad];
-    // Held positions are followed in every mode, so a stick still held when
-    // play starts is no push.
-    const bool playing = world.mode == GameMode::Playing;
-    if (axis == PadAxis::LeftX) {
-        const int direction = startsPush(latch.stick, position);
-        if (direction != 0 && playing) {
-            handleKey(direction > 0 ? platform::kKeyRight : platform::kKeyLeft);
-        }
-    } else if (axis == PadAxis::RightTrigger) {
-        if (startsPush(latch.trigger, position) != 0 && playing) handleKey(platform::kKeySpace);
-    }
+void handlePadPush(PadAxis axis, int direction) {
+    // Pushes outside play are passed over; the window system follows held
+    // positions in every mode, so a stick still held when play starts is no push.
+    if (world.mode != GameMode::Playing || direction == 0) return;
+    if (axis == PadAxis::LeftX) handleKey(direction > 0 ? platform::kKeyRight : platform::kKeyLeft);
+    if (axis == PadAxis::RightTrigger) handleKey(platform::kKeySpace);
 }
 
-void handlePadRemoved(int32_t pad) {
-    latches().erase(pad);
+void handlePadRemoved(int32_t) {
     // A pad pulled out mid-flight pauses, as the player can no longer steer.
     if (world.mode == GameMode::Playing) handleKey(platform::kKeyEscape);
 }

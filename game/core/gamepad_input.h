@@ -7,6 +7,6 @@
 #include "core/platform/window_system.h"
 
 void handlePadButton(platform::PadButton button);
-void handlePadAxis(int32_t pad, platform::PadAxis axis, int16_t position);
+void handlePadPush(platform::PadAxis axis, int direction);
 void handlePadRemoved(int32_t pad);
 void rumbleOnCrash();

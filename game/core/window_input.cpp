@@ -148,9 +148,9 @@ intptr_t windowProc(platform::WindowHandle window, uint32_t message, uintptr_t w
         case platform::kMsgPadButtonDown:
             handlePadButton(static_cast<platform::PadButton>(wParam));
             break;
-        case platform::kMsgPadAxis:
-            handlePadAxis(platform::padOf(lParam), static_cast<platform::PadAxis>(wParam),
-                          platform::axisPositionOf(lParam));
+        case platform::kMsgPadPush:
+            handlePadPush(static_cast<platform::PadAxis>(wParam),
+                          platform::pushDirectionOf(lParam));
             break;
         case platform::kMsgPadRemoved: handlePadRemoved(platform::padOf(lParam)); break;
         case platform::kMsgClose: world.mode = GameMode::Quit; break;

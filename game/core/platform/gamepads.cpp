@@ -14,6 +14,24 @@ std::map<SDL_JoystickID, SDL_GameController*>& openPads() {
     return pads;
 }
 
+// Past half its travel an axis is pushed; it is let go only back inside a
+// quarter of it.
+constexpr int kPushedAt = 16384;
+constexpr int kReleasedBelow = 8192;
+
+// Where each pad's axes are held: -1, 0 or 1.
+std::map<std::pair<SDL_JoystickID, int>, int>& heldAxes() {
+    static std::map<std::pair<SDL_JoystickID, int>, int> held;
+    return held;
+}
+
+int heldDirection(int held, int position) {
+    if (position >= kPushedAt) return 1;
+    if (position <= -kPushedAt) return -1;
+    if (held != 0 && position * held > kReleasedBelow) return held;
+    return 0;
+}
+
 }  // namespace
 
 void startGamepads() {
@@ -35,7 +53,15 @@ bool closeGamepad(int32_t padId) {
     if (found == openPads().end()) return false;
     SDL_GameControllerClose(found->second);
     openPads().erase(found);
+    std::erase_if(heldAxes(), [padId](const auto& held) { return held.first.first == padId; });
     return true;
+}
+
+int padPushFrom(int32_t padId, int axis, int position) {
+    int& held = heldAxes()[{padId, axis}];
+    const int before = held;
+    held = heldDirection(before, position);
+    return held != before ? held : 0;
 }
 
 void rumbleGamepads(uint16_t strength, uint32_t durationMs) {

@@ -14,5 +14,8 @@ void startGamepads();
 void openGamepad(int deviceIndex);
 // Closes an unplugged pad; false when it was not one of ours.
 bool closeGamepad(int32_t padId);
+// Follows one reported position of an axis of a pad: the direction of a
+// push it starts (see kMsgPadPush), 0 when it starts none.
+int padPushFrom(int32_t padId, int axis, int position);
 
 }  // namespace platform

@@ -93,21 +93,6 @@ PadButton padButtonFromSdl(Uint8 button) {
                                                       : PadButton::Other;
 }
 
-// A moving stick streams positions far faster than the game takes messages
-// (one a frame), and keys queued behind them would wait; only the newest
-// position of each axis is worth a message.
-bool newerPositionQueued(const SDL_ControllerAxisEvent& motion) {
-    SDL_Event queued[64];
-    const int count = SDL_PeepEvents(queued, 64, SDL_PEEKEVENT, SDL_CONTROLLERAXISMOTION,
-                                     SDL_CONTROLLERAXISMOTION);
-    for (int i = 0; i < count; ++i) {
-        if (queued[i].caxis.which == motion.which && queued[i].caxis.axis == motion.axis) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Pad events carry no window: like SDL_QUIT they go to the window asked for,
 // or the first one. The joystick events beneath them stay on, since SDL
 // builds the pad events from them, but give no message.
@@ -124,12 +109,18 @@ bool messageFromPadEvent(const SDL_Event& event, Message& out) {
                    static_cast<uintptr_t>(padButtonFromSdl(event.cbutton.button)),
                    padParam(event.cbutton.which)};
             return true;
-        case SDL_CONTROLLERAXISMOTION:
-            if (event.caxis.axis > SDL_CONTROLLER_AXIS_TRIGGERRIGHT) return false;
-            if (newerPositionQueued(event.caxis)) return false;
-            out = {nullptr, kMsgPadAxis, event.caxis.axis,
-                   padParam(event.caxis.which, event.caxis.value)};
+        case SDL_CONTROLLERAXISMOTION: {
+            // A moving stick streams positions far faster than the game takes
+            // messages (one a frame): only the pushes it makes are messages,
+            // so a flick within one frame still counts and keys never wait.
+            const auto axis = static_cast<PadAxis>(event.caxis.axis);
+            if (axis != PadAxis::LeftX && axis != PadAxis::RightTrigger) return false;
+            const int push = padPushFrom(event.caxis.which, event.caxis.axis, event.caxis.value);
+            if (push == 0) return false;
+            out = {nullptr, kMsgPadPush, event.caxis.axis,
+                   padParam(event.caxis.which, static_cast<int16_t>(push))};
             return true;
+        }
         default: return false;
     }
 }

@@ -25,9 +25,14 @@ constexpr uint32_t kMsgSysKeyDown = 0x0104;
 // The sound device the program played on went away (a headset unplugged).
 constexpr uint32_t kMsgAudioDeviceLost = 0x0219;
 // Gamepad messages. wParam is the button or axis; lParam carries the pad's
-// number, and for an axis its position (see padParam).
+// number, and for a push its direction (see padParam). A push is the left
+// stick moved sideways or the right trigger pulled, from rest (or from the
+// other side): past half its travel, and released only back inside a
+// quarter, so noise between the two is no second push. Every position SDL
+// reports counts, in order, however many come in one frame; the other axes
+// give no message.
 constexpr uint32_t kMsgPadButtonDown = 0x0500;
-constexpr uint32_t kMsgPadAxis = 0x0501;
+constexpr uint32_t kMsgPadPush = 0x0501;
 constexpr uint32_t kMsgPadRemoved = 0x0502;
 constexpr uint32_t kMsgApp = 0x8000;
 constexpr uint32_t kMsgQuit = 0x0012;
@@ -68,13 +73,14 @@ enum class PadButton : uintptr_t {
 };
 enum class PadAxis : uintptr_t { LeftX, LeftY, RightX, RightY, LeftTrigger, RightTrigger };
 
-// A stick runs from -32768 to 32767, a trigger from 0 (released) to 32767.
-constexpr intptr_t padParam(int32_t pad, int16_t axisPosition = 0) {
+// A push's direction: 1 for the stick's right (positive x) or a pull of the
+// trigger, -1 for the stick's left.
+constexpr intptr_t padParam(int32_t pad, int16_t direction = 0) {
     return static_cast<intptr_t>(static_cast<int64_t>(pad) * 65536 +
-                                 static_cast<uint16_t>(axisPosition));
+                                 static_cast<uint16_t>(direction));
 }
 constexpr int32_t padOf(intptr_t lParam) { return static_cast<int32_t>(lParam >> 16); }
-constexpr int16_t axisPositionOf(intptr_t lParam) { return static_cast<int16_t>(lParam & 0xFFFF); }
+constexpr int16_t pushDirectionOf(intptr_t lParam) { return static_cast<int16_t>(lParam & 0xFFFF); }
 
 // A size in pixels packed into lParam, and back.
 constexpr intptr_t sizeParam(int width, int height) {
