@@ -26,6 +26,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Scratch files a save left beside `target`.
+int scratchFilesBeside(const fs::path& target) {
+    int count = 0;
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    for (const auto& entry : fs::directory_iterator(folder))
+        count += entry.path().filename().string().starts_with(target.filename().string() + ".new");
+    return count;
+}
+
 class FaultSave : public ::testing::Test {
 protected:
     void SetUp() override { resetWorld(); }
@@ -95,21 +104,16 @@ TEST_F(FaultSave, AReadOnlyFolderKeepsWhatItHeldAndTellsNothing) {
     EXPECT_EQ(WEXITSTATUS(status), kSavedNothing);
 
     EXPECT_EQ(fault::readFile("saved/Data.vrp"), "18.2");
-    EXPECT_FALSE(fs::exists("saved/Data.vrp.new"));
+    EXPECT_EQ(scratchFilesBeside("saved/Data.vrp"), 0);
     EXPECT_TRUE(fs::is_empty("first"));
 }
 
 // Ways a save fails part-way: the disk is full at the first byte, or fills
-// after some of them, or the scratch file's name is taken.
+// after some of them. A link planted where a save once wrote its scratch
+// file is neither followed nor touched.
 TEST_F(FaultSave, EveryFailedSaveKeepsTheOldFileAndLeavesNoScratch) {
     fault::writeFile("Data.vrp", "18.2");
     world.level = 21;  // "32.6"
-
-    // /dev/full answers every write with "no space left on device".
-    fs::create_symlink("/dev/full", "Data.vrp.new");
-    saveProgress();
-    EXPECT_EQ(fault::readFile("Data.vrp"), "18.2");
-    EXPECT_FALSE(fs::exists(fs::symlink_status("Data.vrp.new")));
 
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit previous{};
@@ -121,18 +125,55 @@ TEST_F(FaultSave, EveryFailedSaveKeepsTheOldFileAndLeavesNoScratch) {
         saveProgress();
         setrlimit(RLIMIT_FSIZE, &previous);
         EXPECT_EQ(fault::readFile("Data.vrp"), "18.2") << bytes << " bytes fit";
-        EXPECT_FALSE(fs::exists("Data.vrp.new")) << bytes << " bytes fit";
+        EXPECT_EQ(scratchFilesBeside("Data.vrp"), 0) << bytes << " bytes fit";
     }
     std::signal(SIGXFSZ, SIG_DFL);
 
-    fs::create_directory("Data.vrp.new");
-    saveProgress();
-    EXPECT_EQ(fault::readFile("Data.vrp"), "18.2");
-    fs::remove("Data.vrp.new");
-
     // With room again the same save goes through.
+    fs::create_symlink("planted.txt", "Data.vrp.new");
     saveProgress();
     EXPECT_EQ(fault::readFile("Data.vrp"), "32.6");
+    EXPECT_FALSE(fs::exists("planted.txt"));
+    EXPECT_TRUE(fs::is_symlink("Data.vrp.new"));
+}
+
+// Two games saving at the same moment leave one whole file, never a mix,
+// however their writes interleave: whoever reads it meanwhile sees a whole one.
+TEST_F(FaultSave, TwoSavingAtOnceLeaveOneWholeFile) {
+    constexpr size_t kChunk = 4096, kChunks = 64;
+    auto whole = [&](const std::string& saved) {
+        return saved.size() == kChunk * kChunks &&
+               saved.find_first_not_of(saved.empty() ? 'a' : saved[0]) == std::string::npos;
+    };
+    int start[2];
+    ASSERT_EQ(pipe(start), 0);
+    pid_t writers[2];
+    for (int i = 0; i < 2; ++i) {
+        writers[i] = fork();
+        ASSERT_GE(writers[i], 0);
+        if (writers[i] != 0) continue;
+        close(start[1]);
+        char go;
+        (void)!read(start[0], &go, 1);  // both begin together
+        const std::string chunk(kChunk, i == 0 ? 'a' : 'b');
+        for (int round = 0; round < 100; ++round) {
+            platform::ReplacementFile file("Data.vrp");
+            for (size_t part = 0; part < kChunks; ++part) file.write(chunk.data(), chunk.size());
+            file.commit();
+        }
+        _exit(0);
+    }
+    close(start[0]);
+    close(start[1]);
+    int mixes = 0;
+    for (int live = 2; live > 0;) {
+        if (fs::exists("Data.vrp")) mixes += !whole(fault::readFile("Data.vrp"));
+        live = 0;
+        for (const pid_t writer : writers) live += waitpid(writer, nullptr, WNOHANG) == 0;
+    }
+    EXPECT_EQ(mixes, 0);
+    EXPECT_TRUE(whole(fault::readFile("Data.vrp")));
+    EXPECT_EQ(scratchFilesBeside("Data.vrp"), 0);
 }
 
 // The flush put in the disk's place: it notes the file it was asked to put on
@@ -159,7 +200,7 @@ TEST_F(FaultSave, AFileSystemThatCannotFlushStillTakesTheSave) {
         saveProgress();
         EXPECT_EQ(fault::readFile("Data.vrp"), saved) << answer;
     }
-    EXPECT_FALSE(fs::exists("Data.vrp.new"));
+    EXPECT_EQ(scratchFilesBeside("Data.vrp"), 0);
 }
 
 // What the player arranged survives a save: the file's mode, and links that
@@ -183,9 +224,10 @@ TEST_F(FaultSave, ASaveKeepsTheFilesModeAndLinks) {
         saveProgress();
         EXPECT_TRUE(fs::is_symlink("Data.vrp"));
         EXPECT_EQ(fault::readFile("saves/progress.vrp"), level == 2 ? "2.2" : "7");
-        EXPECT_EQ(flushedFile, fs::canonical("saves") / "progress.vrp.new");
+        EXPECT_EQ(flushedFile.parent_path(), fs::canonical("saves"));
+        EXPECT_TRUE(flushedFile.filename().string().starts_with("progress.vrp.new-"));
     }
-    EXPECT_FALSE(fs::exists("saves/progress.vrp.new"));
+    EXPECT_EQ(scratchFilesBeside("saves/progress.vrp"), 0);
 }
 
 }  // namespace

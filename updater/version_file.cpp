@@ -5,8 +5,8 @@
 #include <istream>
 #include <sstream>
 
+#include "core/platform/file_system.h"
 #include "gameplay/number_text.h"
-#include "updater/platform/replacement_file.h"
 
 namespace {
 
@@ -59,8 +59,7 @@ std::string readVersionText(const std::string& fileName) {
 int versionValue(const std::string& text) { return integerText(text); }
 
 bool writeVersionText(const std::string& fileName, const std::string& text) {
-    platform::ReplacementFile file(fileName, platform::FileAccess::Data);
-    return file.write(text.data(), text.size()) && file.commit();
+    return platform::replaceFile(fileName.c_str(), text);
 }
 
 ReplacedVersion recordVersion(const std::string& fileName, const std::string& text) {

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+#include "core/platform/file_system.h"
+
 namespace platform {
 
 namespace {
@@ -89,8 +91,8 @@ Download transfer(const std::string& url, const DownloadLimits& limits, BodySink
 }  // namespace
 
 Download downloadToFile(const std::string& url, const std::string& fileName,
-                        const DownloadLimits& limits, uint64_t largestBody, FileAccess access) {
-    ReplacementFile file(fileName, access);
+                        const DownloadLimits& limits, uint64_t largestBody) {
+    ReplacementFile file(fileName);
     if (!file.isOpen()) return {false, fileName + ": cannot be written"};
     BodySink sink{[&file](const char* data, size_t size) { return file.write(data, size); },
                   largestBody};

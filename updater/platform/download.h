@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "updater/platform/replacement_file.h"
-
 namespace platform {
 
 struct DownloadLimits {
@@ -35,8 +33,7 @@ struct Download {
 // the file then holds exactly that body. Otherwise the file is as it was
 // before (or still absent).
 Download downloadToFile(const std::string& url, const std::string& fileName,
-                        const DownloadLimits& limits, uint64_t largestBody,
-                        FileAccess access = FileAccess::Data);
+                        const DownloadLimits& limits, uint64_t largestBody);
 
 // The same into the file open at `descriptor`, from where it stands; what
 // it holds after a transfer that did not complete is the caller's to discard.

@@ -32,10 +32,11 @@ std::string linkTarget(const char* name) {
     return {};
 }
 
-bool writeWhole(int descriptor, const std::string& text) {
+bool writeWhole(int descriptor, const char* data, size_t size) {
     size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t step = ::write(descriptor, text.data() + written, text.size() - written);
+    while (written < size) {
+        const ssize_t step = ::write(descriptor, data + written, size - written);
+        if (step < 0 && errno == EINTR) continue;
         if (step < 0) return false;
         written += static_cast<size_t>(step);
     }
@@ -64,23 +65,72 @@ std::FILE* openRegularFile(const char* name) {
     return stream;
 }
 
-bool replaceFile(const char* name, const std::string& content) {
-    // The new content goes to a scratch file beside the file it replaces and
-    // takes its place only once it is safely on disk.
-    const std::string target = linkTarget(name);
-    if (target.empty()) return false;
-    const std::string scratch = target + ".new";
-    const int descriptor = ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descriptor < 0) return false;
+std::optional<std::string> readWholeRegularFile(const char* name, size_t largest) {
+    std::FILE* file = openRegularFile(name);
+    if (file == nullptr) return std::nullopt;
+    struct stat status {};
+    std::string content;
+    bool fits = ::fstat(::fileno(file), &status) == 0 &&
+                static_cast<unsigned long long>(status.st_size) <= largest;
+    if (fits) content.reserve(static_cast<size_t>(status.st_size));
+    // To the end, however far it has grown meanwhile, but never past the bound.
+    char chunk[1 << 16];
+    while (fits) {
+        const size_t got = std::fread(chunk, 1, sizeof chunk, file);
+        content.append(chunk, got);
+        fits = content.size() <= largest;
+        if (got < sizeof chunk) break;
+    }
+    const bool whole = fits && std::ferror(file) == 0;
+    std::fclose(file);
+    if (!whole) return std::nullopt;
+    return content;
+}
+
+ReplacementFile::ReplacementFile(const std::string& name) : target_(linkTarget(name.c_str())) {
+    // A loop of links holds no file to replace.
+    if (target_.empty()) return;
+    // Beside the file it replaces, so the rename never crosses a file system,
+    // and under a name no other writer takes.
+    std::string pattern = target_ + ".new-XXXXXX";
+    descriptor_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (descriptor_ < 0) return;
+    scratch_ = std::move(pattern);
     // A file system that keeps no modes refuses to set one; the content matters more.
     struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        (void)::fchmod(descriptor, old.st_mode & 07777);
-    const bool written = writeWhole(descriptor, content) && flushToDisk(descriptor);
-    const bool closed = ::close(descriptor) == 0;
-    if (written && closed && std::rename(scratch.c_str(), target.c_str()) == 0) return true;
-    std::remove(scratch.c_str());
-    return false;
+    if (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        (void)::fchmod(descriptor_, old.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        (void)::fchmod(descriptor_, 0666 & ~mask);
+    }
+}
+
+ReplacementFile::~ReplacementFile() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+    if (!scratch_.empty()) ::unlink(scratch_.c_str());
+}
+
+bool ReplacementFile::write(const void* data, size_t size) {
+    if (descriptor_ < 0 || failed_) return false;
+    if (!writeWhole(descriptor_, static_cast<const char*>(data), size)) failed_ = true;
+    return !failed_;
+}
+
+bool ReplacementFile::commit() {
+    if (descriptor_ < 0 || failed_) return false;
+    const bool written = flushToDisk(descriptor_);
+    const bool closed = ::close(descriptor_) == 0;
+    descriptor_ = -1;
+    if (!written || !closed || std::rename(scratch_.c_str(), target_.c_str()) != 0) return false;
+    scratch_.clear();
+    return true;
+}
+
+bool replaceFile(const char* name, const std::string& content) {
+    ReplacementFile file(name);
+    return file.write(content.data(), content.size()) && file.commit();
 }
 
 void installDiskFlush(DiskFlush replacement) { installedFlush = replacement; }
