@@ -11,7 +11,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config lame
   libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libsdl2-image-dev libx11-dev
-  libassimp-dev zlib1g-dev libepoxy-dev libcurl4-openssl-dev libfontconfig-dev libsodium-dev
+  zlib1g-dev libepoxy-dev libcurl4-openssl-dev libfontconfig-dev libsodium-dev
   fonts-liberation2 fonts-dejavu-core libgl1-mesa-dri libegl1 libdecor-0-plugin-1-cairo
 )
 # Testing it: unit tests, X servers and a Wayland compositor of their own,

@@ -395,8 +395,8 @@ TEST_F(MeshResourceTest, AFileWithoutMaterialsLoadsButDrawsNothing) {
 }
 
 TEST_F(MeshResourceTest, UnusedMaterialsCountAndTextureNamesAreTakenAsGiven) {
-    // Only materials 0 and 2 are used; names with backslashes, and names an
-    // importer might take for bump or normal maps, still name the texture.
+    // Only materials 0 and 2 are used; names with backslashes, and names that
+    // look like those of bump or normal maps, still name the texture.
     std::filesystem::create_directory("sub");
     mesh_test::writeBmp("sub/red.bmp", 0xFF0000);
     mesh_test::writeBmp("rock_bump_nm.bmp", 0x0000FF);

@@ -1,8 +1,26 @@
 #include "gameplay/line_reader.h"
 
+#include <sys/stat.h>
+
 #include "core/platform/file_system.h"
 
-LineReader::LineReader(const char* fileName) : file_(platform::openRegularFile(fileName)) {}
+namespace {
+
+std::FILE* openSmallRegularFile(const char* fileName, size_t largest) {
+    std::FILE* file = platform::openRegularFile(fileName);
+    if (file == nullptr) return nullptr;
+    struct stat status {};
+    if (::fstat(::fileno(file), &status) == 0 &&
+        static_cast<unsigned long long>(status.st_size) <= largest)
+        return file;
+    std::fclose(file);
+    return nullptr;
+}
+
+}  // namespace
+
+LineReader::LineReader(const char* fileName)
+    : file_(openSmallRegularFile(fileName, kLargestFile)) {}
 
 LineReader::~LineReader() {
     if (file_ != nullptr) std::fclose(file_);
@@ -12,7 +30,7 @@ const std::string& LineReader::readLine() {
     if (file_ == nullptr || atEnd_) return line_;
     line_.clear();
     for (;;) {
-        const int c = std::fgetc(file_);
+        const int c = ++bytesRead_ <= kLargestFile ? std::fgetc(file_) : EOF;
         if (c == EOF) {
             atEnd_ = true;
             return line_;

@@ -1,5 +1,6 @@
 #pragma once
-// The saved level in "Data.vrp".
+// The saved level in "Data.vrp"; a file larger than LineReader::kLargestFile
+// counts as missing.
 
 void saveProgress();
 bool loadProgress();

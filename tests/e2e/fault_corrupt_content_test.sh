@@ -4,10 +4,13 @@
 # file of binary garbage and a pickup file of 100 MB of digits. The broken
 # mesh and texture are each told once in a box that Enter closes; then the
 # menu comes, the garbage level is played, and the game quits normally, in
-# bounded memory.
+# bounded memory. Then pipes and a 3 GB file in the place of content files:
+# none is waited on or read through, each counts as broken, and the menu
+# comes at once.
 source "$(dirname "$0")/lib.sh"
 
-make_game_folder "$1"
+dist=$1
+make_game_folder "$dist"
 start_display
 
 size=$(stat -c %s "$GAME_DIR/rock.x")
@@ -36,4 +39,44 @@ echo "peak resident memory: $((peak_kb / 1024)) MB"
 ((peak_kb < 200 * 1024)) || fail "the game took $((peak_kb / 1024)) MB"
 
 quit_from_play
+
+fresh_game_folder() {
+  rm -rf "${GAME_DIR:?}"/*
+  cp -a "$dist"/. "$GAME_DIR"/
+}
+# A game stuck reading a file does not end on SIGTERM, which is all the
+# clean-up sends.
+give_up() {
+  kill -KILL "$GAME_PID" 2>/dev/null || true
+  fail "$@"
+}
+
+# Pipes no writer will ever open: a mesh, a texture, the music, the icon.
+fresh_game_folder
+for name in rock.x sky.png something.mp3 Icon.ico; do
+  rm -f "$GAME_DIR/$name"
+  mkfifo "$GAME_DIR/$name"
+done
+start_game
+reach_menu_closing_boxes 15 || give_up "no menu with pipes in place of content files"
+((BOXES_CLOSED == 4)) || fail "expected a box for the mesh, the texture and each icon, saw $BOXES_CLOSED"
+press F3
+wait_for_exit 10
+((GAME_EXIT == 0)) || fail "exit code $GAME_EXIT with pipes in place of content files"
+echo "ok: pipes in place of content files"
+
+# A mesh of 3 GB (a hole, taking no disk) is refused without being read.
+fresh_game_folder
+rm -f "$GAME_DIR/rock.x"
+truncate -s 3G "$GAME_DIR/rock.x"
+start_game
+reach_menu_closing_boxes 15 || give_up "no menu with a 3 GB rock.x"
+((BOXES_CLOSED == 1)) || give_up "expected one box for the mesh, saw $BOXES_CLOSED"
+peak_kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$GAME_PID/status")
+((peak_kb < 200 * 1024)) || give_up "the game took $((peak_kb / 1024)) MB with a 3 GB rock.x"
+kill -TERM "$GAME_PID"
+wait_until 5 game_ended || give_up "Game still running 5 s after SIGTERM"
+wait "$GAME_PID" || true
+GAME_PID=""
+echo "ok: a 3 GB rock.x"
 echo PASS

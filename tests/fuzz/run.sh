@@ -46,7 +46,7 @@ done
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-# The importer's own leaks on broken files are known and not ours to fix.
+# System libraries' own leaks, kept for the life of the process, are listed there.
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$(realpath "$(dirname "$0")/../sanitizers/lsan.supp"):print_suppressions=0}
 
 # Runs one target and leaves "clean" or "finding" beside its log.

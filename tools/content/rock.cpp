@@ -8,9 +8,9 @@
 
 #include "content/image.h"
 #include "content/mesh_builder.h"
+#include "content/mesh_x_file.h"
 #include "content/model_sizes.h"
 #include "content/noise.h"
-#include "content/x_file_writer.h"
 
 namespace {
 

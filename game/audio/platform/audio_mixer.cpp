@@ -5,10 +5,18 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "core/platform/file_system.h"
 
 namespace platform {
 
 struct MusicTrack {
+    // The decoder reads the file's bytes from here while the track plays,
+    // so they stay until the music is freed.
+    std::string content;
     Mix_Music* music = nullptr;
 };
 
@@ -117,12 +125,20 @@ void setSoundVolume(int percent) {
 
 MusicTrack* loadMusicTrack(const std::string& fileName) {
     if (!audioOpen()) return nullptr;
+    // Read whole by the game itself: a pipe or a huge file in the track's
+    // place is no track, rather than a wait or the memory it would take.
+    std::optional<std::string> content = readWholeRegularFile(fileName.c_str(), kLargestSoundFile);
+    if (!content) return nullptr;
+    auto* track = new MusicTrack{std::move(*content)};
     // The decoder is chosen by what the file holds, not by its name.
-    SDL_RWops* file = SDL_RWFromFile(fileName.c_str(), "rb");
-    if (file == nullptr) return nullptr;
-    Mix_Music* music = Mix_LoadMUS_RW(file, /*freesrc=*/1);
-    if (music == nullptr) return nullptr;
-    return new MusicTrack{music};
+    SDL_RWops* bytes =
+        SDL_RWFromConstMem(track->content.data(), static_cast<int>(track->content.size()));
+    track->music = bytes != nullptr ? Mix_LoadMUS_RW(bytes, /*freesrc=*/1) : nullptr;
+    if (track->music == nullptr) {
+        delete track;
+        return nullptr;
+    }
+    return track;
 }
 
 void freeMusicTrack(MusicTrack* track) {
@@ -157,7 +173,12 @@ void setMusicEndNotification(WindowHandle window, uint32_t message, uintptr_t wP
 void playSoundFile(const std::string& fileName) {
     if (!openAudio()) return;
     freeEffectSound();
-    effectSound = Mix_LoadWAV(fileName.c_str());
+    // Decoded whole on loading, so the bytes are needed only until then.
+    const std::optional<std::string> content =
+        readWholeRegularFile(fileName.c_str(), kLargestSoundFile);
+    if (!content) return;
+    effectSound = Mix_LoadWAV_RW(
+        SDL_RWFromConstMem(content->data(), static_cast<int>(content->size())), /*freesrc=*/1);
     if (effectSound == nullptr) return;
     Mix_PlayChannel(kEffectChannel, effectSound, 0);
 }

@@ -32,8 +32,8 @@ bool reopenAudio();
 void setMusicVolume(int percent);
 void setSoundVolume(int percent);
 
-// A decoded music file; null when the file is missing or unreadable or the
-// device is not open.
+// A decoded music file; null when the file is missing, not a regular file,
+// larger than kLargestSoundFile or unreadable, or the device is not open.
 struct MusicTrack;
 MusicTrack* loadMusicTrack(const std::string& fileName);
 void freeMusicTrack(MusicTrack* track);
@@ -51,7 +51,8 @@ double musicTrackPosition(MusicTrack* track);
 void setMusicEndNotification(WindowHandle window, uint32_t message, uintptr_t wParam);
 
 // Starts the sound file on the effect channel without waiting, cutting off
-// whatever that channel still plays. Opens the device when needed.
+// whatever that channel still plays. Opens the device when needed. A file
+// that is not a regular one, or larger than kLargestSoundFile, stays silent.
 void playSoundFile(const std::string& fileName);
 
 }  // namespace platform

@@ -9,9 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/platform/file_system.h"
 #include "core/platform/gamepads_internal.h"
 #include "core/platform/key_codes.h"
 #include "core/platform/window_system_internal.h"
@@ -422,7 +424,12 @@ void postQuitMessage(int exitCode) {
 }
 
 bool setWindowIconFromFile(WindowHandle window, const std::string& fileName, int size, bool large) {
-    SDL_Surface* loaded = IMG_Load(fileName.c_str());
+    // A pipe or a huge file in the icon's place is a broken icon, not a wait.
+    const std::optional<std::string> content =
+        readWholeRegularFile(fileName.c_str(), kLargestImageFile);
+    if (!content) return false;
+    SDL_Surface* loaded =
+        IMG_Load_RW(SDL_RWFromConstMem(content->data(), static_cast<int>(content->size())), 1);
     if (loaded == nullptr) return false;
     SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_RGBA32);
     bool ok = icon != nullptr && SDL_BlitScaled(loaded, nullptr, icon, nullptr) == 0;

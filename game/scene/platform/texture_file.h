@@ -7,8 +7,8 @@
 
 namespace platform {
 
-// Decodes the file and uploads it once; null when it is missing, unreadable
-// or cannot be uploaded.
+// Decodes the file and uploads it once; null when it is missing, not a
+// regular file, larger than kLargestImageFile, unreadable or cannot be uploaded.
 Texture* loadTextureFile(GraphicsDevice& device, const std::string& fileName);
 
 }  // namespace platform

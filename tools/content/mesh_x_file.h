@@ -1,6 +1,5 @@
 #pragma once
-// Meshes written as text .x files: positions, normals, texture coordinates
-// and a material list whose materials name their texture files.
+// A built mesh written as the game's .x file, by the game's own writer.
 
 #include <string>
 

@@ -1,8 +1,10 @@
-#include "content/x_file_writer.h"
+#include "scene/platform/x_file_writer.h"
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+
+namespace platform {
 
 namespace {
 
@@ -17,33 +19,43 @@ std::string number(float value) {
 // The last entry of a list ends with ";;", every other one with ";,".
 const char* listEnd(size_t i, size_t count) { return i + 1 == count ? ";;" : ";,"; }
 
-void writeFaces(std::ostream& out, const std::vector<TriangleSpec>& triangles) {
+void writeFaces(std::ostream& out, const std::vector<XFileTriangle>& triangles) {
     out << "    " << triangles.size() << ";\n";
     for (size_t i = 0; i < triangles.size(); ++i) {
-        const TriangleSpec& t = triangles[i];
+        const XFileTriangle& t = triangles[i];
         out << "    3;" << t.a << "," << t.b << "," << t.c << listEnd(i, triangles.size()) << "\n";
     }
 }
 
-void writeMaterial(std::ostream& out, const MaterialSpec& m) {
-    out << "      Material " << m.name << " {\n";
-    out << "        " << number(m.r) << ";" << number(m.g) << ";" << number(m.b) << ";"
-        << number(m.a) << ";;\n";
+void writeVectors(std::ostream& out, const std::vector<MeshVertex>& vertices, bool normals) {
+    for (size_t i = 0; i < vertices.size(); ++i) {
+        const Vec3& p = normals ? vertices[i].normal : vertices[i].position;
+        out << "    " << number(p.x) << ";" << number(p.y) << ";" << number(p.z)
+            << listEnd(i, vertices.size()) << "\n";
+    }
+}
+
+void writeMaterial(std::ostream& out, const XFileNamedMaterial& named) {
+    const Material& m = named.material.material;
+    out << "      Material " << named.name << " {\n";
+    out << "        " << number(m.diffuse.r) << ";" << number(m.diffuse.g) << ";"
+        << number(m.diffuse.b) << ";" << number(m.diffuse.a) << ";;\n";
     out << "        " << number(m.power) << ";\n";
-    out << "        " << number(m.specular.x) << ";" << number(m.specular.y) << ";"
-        << number(m.specular.z) << ";;\n";
-    out << "        " << number(m.emissive.x) << ";" << number(m.emissive.y) << ";"
-        << number(m.emissive.z) << ";;\n";
-    if (!m.textureFileName.empty())
-        out << "        TextureFilename {\n          \"" << m.textureFileName << "\";\n        }\n";
+    out << "        " << number(m.specular.r) << ";" << number(m.specular.g) << ";"
+        << number(m.specular.b) << ";;\n";
+    out << "        " << number(m.emissive.r) << ";" << number(m.emissive.g) << ";"
+        << number(m.emissive.b) << ";;\n";
+    const std::string& texture = named.material.textureFileName;
+    if (!texture.empty())
+        out << "        TextureFilename {\n          \"" << texture << "\";\n        }\n";
     out << "      }\n";
 }
 
 }  // namespace
 
-bool writeXFile(const MeshBuilder& mesh, const std::string& meshName, const std::string& path) {
-    const auto& vertices = mesh.vertices();
-    const auto& triangles = mesh.triangles();
+std::string xFileText(const XFileContent& mesh, const std::string& meshName) {
+    const auto& vertices = mesh.vertices;
+    const auto& triangles = mesh.triangles;
     std::ostringstream out;
     out << "xof 0303txt 0032\n\n";
     out << "// Made by Vorlune's content generator.\n\n";
@@ -61,19 +73,11 @@ bool writeXFile(const MeshBuilder& mesh, const std::string& meshName, const std:
 
     out << "  Mesh " << meshName << " {\n";
     out << "    " << vertices.size() << ";\n";
-    for (size_t i = 0; i < vertices.size(); ++i) {
-        const V3& p = vertices[i].position;
-        out << "    " << number(p.x) << ";" << number(p.y) << ";" << number(p.z)
-            << listEnd(i, vertices.size()) << "\n";
-    }
+    writeVectors(out, vertices, false);
     writeFaces(out, triangles);
 
     out << "\n    MeshNormals {\n    " << vertices.size() << ";\n";
-    for (size_t i = 0; i < vertices.size(); ++i) {
-        const V3& n = vertices[i].normal;
-        out << "    " << number(n.x) << ";" << number(n.y) << ";" << number(n.z)
-            << listEnd(i, vertices.size()) << "\n";
-    }
+    writeVectors(out, vertices, true);
     writeFaces(out, triangles);
     out << "    }\n";
 
@@ -85,17 +89,22 @@ bool writeXFile(const MeshBuilder& mesh, const std::string& meshName, const std:
     out << "    }\n";
 
     out << "\n    MeshMaterialList {\n";
-    out << "      " << mesh.materials().size() << ";\n";
+    out << "      " << mesh.materials.size() << ";\n";
     out << "      " << triangles.size() << ";\n";
     for (size_t i = 0; i < triangles.size(); ++i)
         out << "      " << triangles[i].material << (i + 1 == triangles.size() ? ";;" : ",")
             << "\n";
-    for (const MaterialSpec& material : mesh.materials()) writeMaterial(out, material);
+    for (const XFileNamedMaterial& material : mesh.materials) writeMaterial(out, material);
     out << "    }\n";
     out << "  }\n";
     out << "}\n";
+    return out.str();
+}
 
+bool writeXFile(const XFileContent& mesh, const std::string& meshName, const std::string& path) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << out.str();
+    file << xFileText(mesh, meshName);
     return static_cast<bool>(file);
 }
+
+}  // namespace platform
