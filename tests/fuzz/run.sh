@@ -10,7 +10,10 @@
 # corpus grows from run to run: for exploring. With FUZZ_RUNS=n it replays
 # the seeds and regressions and then tries exactly n inputs from the fixed
 # seed FUZZ_SEED (default 1), from a fresh corpus: one commit, one result,
-# as ./test.sh runs it.
+# as ./test.sh runs it. For that, nothing may depend on the clock or on
+# where memory lies: addresses compared in the code feed libFuzzer's
+# mutations, so such a run has no address randomisation, and neither
+# rereads its corpus nor purges its allocator by the second.
 # FUZZ_JOBS=n runs n targets at a time (default 1), each on a core of its own.
 set -euo pipefail
 
@@ -54,9 +57,12 @@ fuzz_target() {
   local target=$1
   mkdir -p "$corpus/$target"
   # The corpus grows; the seeds and regressions are only read.
-  local bound=(-max_total_time="$seconds")
-  [[ -n "$runs" ]] && bound=(-runs="$runs" -seed="$seed")
-  if "$build/tests/fuzz/fuzz_$target" "$corpus/$target" "$seeds/$target" "$regressions/$target" \
+  local bound=(-max_total_time="$seconds") fixed=()
+  if [[ -n "$runs" ]]; then
+    bound=(-runs="$runs" -seed="$seed" -reload=0 -purge_allocator_interval=-1)
+    fixed=(setarch "$(uname -m)" --addr-no-randomize)
+  fi
+  if "${fixed[@]}" "$build/tests/fuzz/fuzz_$target" "$corpus/$target" "$seeds/$target" "$regressions/$target" \
     "${bound[@]}" -rss_limit_mb=2048 -timeout=25 -print_final_stats=1 \
     -artifact_prefix="$findings/$target-" >"$logs/$target.log" 2>&1; then
     echo clean >"$logs/$target.result"
