@@ -63,6 +63,13 @@ void keepTransition(int) {
     world.level = kDensestLevel;
 }
 
+// As above, with the run recorded as the game records every run.
+void keepPlayingRecorded(int frameIndex) {
+    const bool restarted = world.mode != GameMode::Playing;
+    keepPlaying(frameIndex);
+    if (restarted) beginRunRecording();
+}
+
 }  // namespace
 
 void takeOneMessage() {
@@ -91,6 +98,17 @@ std::vector<Scenario> gameScenarios() {
              if (i % kExplosionRenewal == 0 && i > 0) renewCrashExplosions();
          },
          theEndFrame},
+        {"playing, recorded (Level20, explosion)",
+         [] {
+             keepRecordedRuns([](const Replay&) {});
+             startLevel(kDensestLevel);
+             beginRunRecording();
+         },
+         keepPlayingRecorded,
+         [] {
+             playingFrame();
+             endRecordedFrame();
+         }},
     };
 }
 

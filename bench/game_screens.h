@@ -17,7 +17,8 @@ struct Scenario {
 
 // Menu, playing the densest level with an explosion in view, the game-over
 // screen over that level with a crash's explosions, the level transition
-// into it, and the closing screen with explosions.
+// into it, the closing screen with explosions, and play again with the run
+// recorded.
 std::vector<Scenario> gameScenarios();
 
 // A message may be waiting (the window manager, the X server); the real loop

@@ -3,13 +3,15 @@
 #include <string_view>
 
 const char* const kGameUsage =
-    "Usage: Game [--window | --fullscreen] [--mute] [--help]\n"
+    "Usage: Game [--window | --fullscreen] [--mute] [--replay FILE] [--help]\n"
     "  --window      play in a window\n"
     "  --fullscreen  play on the whole screen\n"
     "  --mute        no music and no sound this time\n"
+    "  --replay FILE show a recorded run, then the menu; Esc ends it\n"
     "  -h, --help    show this help and quit\n"
     "Settings are kept in $XDG_CONFIG_HOME/vorlune/settings.ini, by default "
-    "~/.config/vorlune/settings.ini.\n";
+    "~/.config/vorlune/settings.ini.\n"
+    "Every run is recorded in replays/ beside the progress file; the newest 20 are kept.\n";
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
@@ -23,6 +25,12 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             line.mute = true;
         } else if (argument == "--help" || argument == "-h") {
             line.help = true;
+        } else if (argument == "--replay") {
+            if (i + 1 == argc) {
+                line.error = "--replay needs the replay file to show";
+                break;
+            }
+            line.replayFile = argv[++i];
         } else {
             const bool looksLikeOption = argument.starts_with('-') && argument.size() > 1;
             line.error = (looksLikeOption ? "unknown option '" : "unexpected argument '") +

@@ -9,6 +9,7 @@ struct CommandLine {
     std::optional<bool> fullScreen;  // --fullscreen true, --window false; the last one given wins
     bool mute = false;               // --mute: music and sound silent for this start only
     bool help = false;               // --help (also -h)
+    std::string replayFile;          // --replay FILE: show that recorded run first
     std::string error;               // non-empty for anything else: "unknown option '--x'" etc.
 };
 

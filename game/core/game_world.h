@@ -48,6 +48,9 @@ struct GameWorld {
     uint32_t levelStartTime = 0;
     float levelEndZ = 50.0f;
     uint32_t lastFrameTime = 0;
+    // A recorded run is being shown: nothing is saved or recorded, and the
+    // viewer's keys only end it.
+    bool watchingReplay = false;
 
     // Ship, steering, camera and light
     float shipZ = 0.0f;

@@ -38,6 +38,10 @@ void handlePadButton(PadButton button) {
     if (const uintptr_t key = keyForButton(button); key != 0) handleKey(key);
 }
 
+bool endsReplay(PadButton button) {
+    return button == PadButton::B || button == PadButton::Start || button == PadButton::Back;
+}
+
 void handlePadPush(PadAxis axis, int direction) {
     // Pushes outside play are passed over; the window system follows held
     // positions in every mode, so a stick still held when play starts is no push.

@@ -7,6 +7,9 @@
 #include "core/platform/clock.h"
 #include "core/platform/message_box.h"
 #include "core/player_settings.h"
+#include "core/replay_folder.h"
+#include "core/replay_playback.h"
+#include "core/run_recording.h"
 #include "core/screens.h"
 #include "core/startup.h"
 #include "core/window_input.h"
@@ -58,7 +61,10 @@ bool runLoopPass(MainLoop& loop) {
     }
 
     if (world.mode == GameMode::Loading) {
-        if (loadGame(loop.window)) return true;
+        if (loadGame(loop.window)) {
+            startPendingReplay();
+            return true;
+        }
         platform::showMessageBox({loop.window, "שגיאה", "שגיאה בטעינת משאבים!\nנסה להתקין מחדש!",
                                   platform::MessageBoxIcon::None});
         platform::destroyWindow(loop.window);
@@ -66,10 +72,17 @@ bool runLoopPass(MainLoop& loop) {
     }
 
     waitForFrameStart(loop);
+    runFrame();
+    return true;
+}
+
+void runFrame() {
+    feedReplayInputs();
     applySteering();
     runFrameFunction();
     refreshLight();
-    return true;
+    endRecordedFrame();
+    endReplayFrame();
 }
 
 int runGame() {
@@ -80,6 +93,7 @@ int runGame() {
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
 
+    keepRunsInReplayFolder();
     MainLoop loop;
     loop.window = createGameWindow(world.screenWidth, world.screenHeight);
     setSoundLevels(world.settings.musicVolume, world.settings.soundVolume);
@@ -93,6 +107,7 @@ int runGame() {
         } while (world.mode != GameMode::Quit);
     }
 
+    finishRunRecording();
     platform::destroyWindow(loop.window);
     shutdownGame();
     savePlayerSettings();

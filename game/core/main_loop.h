@@ -13,6 +13,9 @@ struct MainLoop {
 
 // Waits (in 1 ms sleeps) until the next frame may start and stamps its start.
 void waitForFrameStart(MainLoop& loop);
+// One frame of what the mode shows, with the steering before it; a replay
+// being shown gives its inputs first, and a run being recorded notes it.
+void runFrame();
 // One pass: at most one message, then start-up loading or one frame.
 // Returns false when the program must end at once (start-up failed).
 bool runLoopPass(MainLoop& loop);

@@ -1,7 +1,16 @@
 #include "core/screen_frame.h"
 
 #include "core/game_world.h"
+#include "scene/graphics_setup.h"
 #include "scene/sky_dome.h"
+#include "scene/text.h"
+
+namespace {
+
+// Room for the word in the small font, at the reference layout.
+constexpr int32_t kReplayLabelWidth = 80;
+
+}  // namespace
 
 void beginScreenFrame() {
     platform::GraphicsDevice& device = *world.device;
@@ -10,7 +19,15 @@ void beginScreenFrame() {
     drawSkyDome();
 }
 
+void drawReplayLabel() {
+    if (!world.watchingReplay) return;
+    const Rect corner = {world.screenWidth - layoutPixels(kReplayLabelWidth), world.smallTextRect.top,
+                         world.screenWidth - world.smallTextRect.left, world.screenHeight};
+    drawText(world.smallFont, "Replay", corner, kMenuTextColor);
+}
+
 void endScreenFrame() {
+    drawReplayLabel();
     world.device->endScene();
     world.device->present();
 }

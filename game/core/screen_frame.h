@@ -9,6 +9,8 @@ constexpr uint32_t kClearColor = 0xFF00FFE6;  // the sky's colour behind everyth
 
 // Clears target and depth, begins the scene and draws the sky dome.
 void beginScreenFrame();
+// The "Replay" label in the top right corner while a replay is shown.
+void drawReplayLabel();
 // Ends the scene and presents it.
 void endScreenFrame();
 // Sets a placement built from the ship's matrices as the world transform.

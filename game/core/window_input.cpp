@@ -4,6 +4,8 @@
 #include "core/game_world.h"
 #include "core/gamepad_input.h"
 #include "core/platform/message_box.h"
+#include "core/replay_playback.h"
+#include "core/run_recording.h"
 #include "core/settings.h"
 #include "core/window_mode.h"
 #include "effects/particle_emitters.h"
@@ -57,10 +59,14 @@ void startNewGame() {
 
 void handleMenuKey(uintptr_t key) {
     switch (key) {
-        case platform::kKeyF1: startNewGame(); break;
+        case platform::kKeyF1:
+            startNewGame();
+            beginRunRecording();
+            break;
         case platform::kKeyF2:
             world.mode = GameMode::Playing;
             if (world.level < kLastLevel) stopAllEmitters();
+            beginRunRecording();
             break;
         case platform::kKeyF3:
             world.mode = GameMode::Quit;
@@ -76,6 +82,7 @@ void handleKey(uintptr_t key) {
     // Keys that come before start-up loading has run change nothing: leaving
     // Loading would skip the loading itself.
     if (world.mode == GameMode::Loading) return;
+    recordRunInput(static_cast<uint32_t>(key));
     if (world.mode == GameMode::TheEnd) {
         world.mode = GameMode::Quit;
         return;
@@ -133,6 +140,8 @@ intptr_t windowProc(platform::WindowHandle window, uint32_t message, uintptr_t w
             // F11 switches the window in every mode, before any mode's own keys.
             if (wParam == platform::kKeyF11) {
                 toggleFullScreen(window);
+            } else if (world.watchingReplay) {
+                if (wParam == platform::kKeyEscape) stopReplay();
             } else {
                 handleKey(wParam);
             }
@@ -143,17 +152,30 @@ intptr_t windowProc(platform::WindowHandle window, uint32_t message, uintptr_t w
         case platform::kMsgSize:
             onWindowResized(window, platform::widthOf(lParam), platform::heightOf(lParam));
             break;
-        case platform::kMsgKillFocus: onFocusLost(); break;
+        case platform::kMsgKillFocus:
+            if (!world.watchingReplay) onFocusLost();
+            break;
         case platform::kMsgAudioDeviceLost: onAudioDeviceLost(); break;
         case platform::kMsgPadButtonDown:
-            handlePadButton(static_cast<platform::PadButton>(wParam));
+            if (world.watchingReplay) {
+                if (endsReplay(static_cast<platform::PadButton>(wParam))) stopReplay();
+            } else {
+                handlePadButton(static_cast<platform::PadButton>(wParam));
+            }
             break;
         case platform::kMsgPadPush:
-            handlePadPush(static_cast<platform::PadAxis>(wParam),
-                          platform::pushDirectionOf(lParam));
+            if (!world.watchingReplay) {
+                handlePadPush(static_cast<platform::PadAxis>(wParam),
+                              platform::pushDirectionOf(lParam));
+            }
             break;
-        case platform::kMsgPadRemoved: handlePadRemoved(platform::padOf(lParam)); break;
-        case platform::kMsgClose: world.mode = GameMode::Quit; break;
+        case platform::kMsgPadRemoved:
+            if (!world.watchingReplay) handlePadRemoved(platform::padOf(lParam));
+            break;
+        case platform::kMsgClose:
+            recordRunInput(kInputWindowClosed);
+            world.mode = GameMode::Quit;
+            break;
         default: break;
     }
     return platform::defaultWindowProcedure(window, message, wParam, lParam);

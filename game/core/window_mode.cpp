@@ -2,6 +2,7 @@
 
 #include "core/game_world.h"
 #include "core/player_settings.h"
+#include "core/window_input.h"
 #include "scene/graphics_setup.h"
 
 void toggleFullScreen(platform::WindowHandle window) {
@@ -25,6 +26,7 @@ void onWindowResized(platform::WindowHandle window, int width, int height) {
 }
 
 void onFocusLost() {
+    // As the player's own Esc, so a run's replay has it too.
     if (world.mode == GameMode::Playing && world.settings.pauseWhenAway)
-        world.mode = GameMode::Menu;
+        handleKey(platform::kKeyEscape);
 }

@@ -1,5 +1,6 @@
 #include "core/game_world.h"
 #include "core/platform/clock.h"
+#include "core/screen_frame.h"
 #include "effects/particle_emitters.h"
 #include "gameplay/flight.h"
 #include "gameplay/impact_rules.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr uint32_t kClearColor = 0xFF00FFE6;
 constexpr int32_t kBannerTime = 2000;  // ms the level banner stays after a level starts
 
 void placeShip() {
@@ -63,6 +63,7 @@ void playingFrame() {
         drawText(world.largeFont, world.levelBanner, world.largeTextRect, kScreenMessageColor);
     }
     drawText(world.smallFont, ".ESC-exit", world.smallTextRect, kMenuTextColor);
+    drawReplayLabel();
     device.endScene();
     device.present();
 }

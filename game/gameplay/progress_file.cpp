@@ -23,6 +23,8 @@ std::string progressText(int32_t level) {
 }  // namespace
 
 void saveProgress() {
+    // A replay shows levels finished long ago; the player's progress stays.
+    if (world.watchingReplay) return;
     // Replaced in one step, so a failed save leaves the player's saved level
     // as it was; the failure is not reported.
     platform::replaceFile(kProgressFile, progressText(world.level));

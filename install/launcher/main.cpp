@@ -60,6 +60,15 @@ int main(int argc, char** argv) {
     std::vector<char*> gameArguments{const_cast<char*>("Game")};
     gameArguments.insert(gameArguments.end(), argv + 1, argv + argc);
     gameArguments.push_back(nullptr);
+    // The game runs in the player's game folder: a replay named from here is
+    // named from anywhere.
+    std::vector<std::string> absolutePaths;
+    absolutePaths.reserve(gameArguments.size());
+    for (size_t i = 1; i + 2 < gameArguments.size(); ++i) {
+        if (std::strcmp(gameArguments[i], "--replay") != 0) continue;
+        absolutePaths.push_back(fs::absolute(gameArguments[i + 1], error).string());
+        if (!error) gameArguments[++i] = absolutePaths.back().data();
+    }
     if (help) {
         execv(game.c_str(), gameArguments.data());
         return fail("cannot start " + game.string() + ": " + std::strerror(errno));
