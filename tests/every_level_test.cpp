@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "core/game_world.h"
+#include "core/main_loop.h"
+#include "core/replay_playback.h"
+#include "core/run_recording.h"
 #include "core/screens.h"
 #include "core/startup.h"
 #include "core/window_input.h"
@@ -13,6 +20,7 @@
 #include "level_pilot.h"
 #include "message_recorder.h"
 #include "temp_folder.h"
+#include "updater_files.h"
 #include "world_reset.h"
 
 namespace {
@@ -77,8 +85,7 @@ Flight fly(Act act) {
         act();
         flight.bombs = world.bombs;
         flight.depth = -(world.shipZ + rules::kShipLead) + rules::kShipAdvance;
-        applySteering();
-        playingFrame();
+        runFrame();
     }
     flight.crashed = world.mode == GameMode::GameOver;
     flight.finished = world.mode == GameMode::LevelTransition || world.mode == GameMode::TheEnd;
@@ -91,11 +98,32 @@ std::optional<int> firstWallDepth() {
     return std::nullopt;
 }
 
+// The recorded runs of the pilots' flights through every level are kept in
+// tests/replays/: the crash of a new game flown straight ahead, then one run
+// a level. With VORLUNE_WRITE_PILOT_REPLAYS set the pilot test writes them
+// anew (for a change to the rules or the levels that is meant).
+const std::filesystem::path kPilotReplays = std::filesystem::path(__FILE__).parent_path() / "replays";
+
+std::string pilotReplayName(size_t run) {
+    return run == 0 ? "fresh-start-crash.replay"
+                    : "fresh-start-level-" + std::to_string(run - 1) + ".replay";
+}
+
+Replay keptPilotReplay(size_t run) {
+    std::string error;
+    std::optional<Replay> replay = readReplayFile((kPilotReplays / pilotReplayName(run)).string(), error);
+    EXPECT_TRUE(replay.has_value()) << pilotReplayName(run) << ": " << error;
+    return replay.value_or(Replay{});
+}
+
 // Every level, each from a fresh start, played as one game from level 0
-// through the real level transitions to the end.
+// through the real level transitions to the end; each flight is recorded
+// and must be the one kept, key for key and state for state.
 TEST(EveryLevel, IsFinishedFromAFreshStartWithArrowsPickupsAndRockets) {
     LoadedGame game;
     ASSERT_TRUE(game.loaded());
+    std::vector<Replay> runs;
+    keepRecordedRuns([&](const Replay& run) { runs.push_back(run); });
 
     // Flown straight ahead, without steering, a new game meets a rock.
     press(platform::kKeyF1);
@@ -108,10 +136,52 @@ TEST(EveryLevel, IsFinishedFromAFreshStartWithArrowsPickupsAndRockets) {
         const Flight flight = fly([&] { pilot.act(); });
         ASSERT_TRUE(flight.finished) << "level " << level << " lost at depth " << flight.depth;
         if (world.mode == GameMode::TheEnd) break;
+        finishRunRecording();
         levelTransitionFrame();
         startAfresh();
     }
     EXPECT_EQ(world.level, kLastLevel + 1);
+    keepRecordedRuns(nullptr);
+
+    ASSERT_EQ(runs.size(), kLastLevel + 2u);
+    for (size_t run = 0; run < runs.size(); ++run) {
+        if (std::getenv("VORLUNE_WRITE_PILOT_REPLAYS") != nullptr) {
+            writeFile((kPilotReplays / pilotReplayName(run)).string(), replayText(runs[run]));
+            continue;
+        }
+        const Replay kept = keptPilotReplay(run);
+        EXPECT_EQ(runs[run].passes, kept.passes) << pilotReplayName(run);
+        EXPECT_TRUE(runs[run].inputs == kept.inputs) << pilotReplayName(run) << ": other keys";
+        EXPECT_EQ(differingFields(runs[run].start, kept.start), std::vector<std::string>{})
+            << pilotReplayName(run) << " starts elsewhere";
+        EXPECT_EQ(differingFields(runs[run].end, kept.end), std::vector<std::string>{})
+            << pilotReplayName(run) << " ends elsewhere";
+    }
+}
+
+// The kept runs, shown as a replay, end exactly as recorded, and leave the
+// game and the player's progress as they were. Four of them by default (a
+// crash, the first level, the first with a wall, the densest); every one
+// with VORLUNE_REPLAY_EVERY_PILOT_RUN set.
+TEST(EveryLevel, PilotRunsPlayBackAsRecorded) {
+    LoadedGame game;
+    ASSERT_TRUE(game.loaded());
+    writeFile("Data.vrp", "4.2");
+    const RunState before = captureRunState();
+    std::vector<size_t> shown = {0, 1, 7, kLastLevel + 1};
+    if (std::getenv("VORLUNE_REPLAY_EVERY_PILOT_RUN") != nullptr) {
+        shown.clear();
+        for (size_t run = 0; run < kLastLevel + 2u; ++run) shown.push_back(run);
+    }
+    for (const size_t run : shown) {
+        startReplay(keptPilotReplay(run), pilotReplayName(run));
+        for (int frame = 0; world.watchingReplay && frame < 10000; ++frame) runFrame();
+        EXPECT_FALSE(world.watchingReplay) << pilotReplayName(run);
+        EXPECT_EQ(lastReplayDifferences(), std::vector<std::string>{}) << pilotReplayName(run);
+        EXPECT_EQ(world.mode, GameMode::Menu);
+        EXPECT_EQ(differingFields(captureRunState(), before), std::vector<std::string>{});
+    }
+    EXPECT_EQ(readFile("Data.vrp"), "4.2");
 }
 
 // From level 6 on some rows close all three lanes: only a rocket opens one,

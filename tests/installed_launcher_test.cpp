@@ -80,10 +80,13 @@ protected:
 };
 
 TEST_F(InstalledLauncher, StartsTheGameInThePlayersFolderWithTheContentLinkedIn) {
-    const Outcome outcome = launch({"HOME=" + home.string()}, {"--window", "--mute"});
+    const Outcome outcome =
+        launch({"HOME=" + home.string()}, {"--window", "--replay", "runs/a.replay", "--mute"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
     EXPECT_EQ(readFile((gameFolder / "started-in.txt").string()), gameFolder.string() + "\n");
-    EXPECT_EQ(readFile((gameFolder / "arguments.txt").string()), "--window --mute\n");
+    // A replay named from where the launcher was started is found from the game folder.
+    EXPECT_EQ(readFile((gameFolder / "arguments.txt").string()),
+              "--window --replay " + (fs::current_path() / "runs/a.replay").string() + " --mute\n");
     EXPECT_EQ(fs::read_symlink(gameFolder / "rock.x"), content / "rock.x");
     EXPECT_EQ(readFile((gameFolder / "Level0.vr").string()), "shipped level");
 

@@ -212,6 +212,7 @@ TEST(CommandLine, ReadsEachOptionAndRefusesAnythingElse) {
         {{"--mute", "--x", "--window"}, std::nullopt, true, false, "unknown option '--x'"},
         {{"--window=1"}, std::nullopt, false, false, "unknown option '--window=1'"},
         {{"window"}, std::nullopt, false, false, "unexpected argument 'window'"},
+        {{"--mute", "--replay"}, std::nullopt, true, false, "--replay needs the replay file to show"},
     };
     for (const auto& row : table) {
         std::vector<const char*> argv{"Game"};

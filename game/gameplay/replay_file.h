@@ -32,6 +32,7 @@ constexpr uint32_t kInputWindowClosed = 0x10000;
 struct ReplayInput {
     uint32_t pass = 0;  // taken before this frame of the run (or, at `passes`, after the last)
     uint32_t input = 0;
+    bool operator==(const ReplayInput&) const = default;
 };
 
 struct Replay {

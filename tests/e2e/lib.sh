@@ -88,9 +88,10 @@ start_display() {
   wait_until 30 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start: $(cat "$wm_log")"
 }
 
+# Starts the game with the given options.
 start_game() {
   release_keys
-  (cd "$GAME_DIR" && exec ./Game) >"$GAME_DIR/game.log" 2>&1 &
+  (cd "$GAME_DIR" && exec ./Game "$@") >"$GAME_DIR/game.log" 2>&1 &
   GAME_PID=$!
   wait_for_game_window "$GAME_DIR/game.log"
 }
@@ -251,6 +252,18 @@ menu_running() {
 
 # Waits up to $1 seconds for the running menu.
 wait_for_menu() { wait_until "$1" menu_running "$SHOTS_DIR/menu-wait"; }
+
+# A rock straight ahead in the middle lane: a new game crashes into it after
+# about 90 frames and shows "Game Over"; Enter brings back the menu.
+crash_new_game() {
+  use_test_levels "0\n35\n400\n"
+  start_game
+  wait_for_menu 20 || fail "no menu"
+  press F1
+  wait_for_white_title 8 || fail "no Game Over screen after the crash"
+  press Return
+  wait_until 5 shows_menu || fail "Enter did not return to the menu"
+}
 
 # Leaves play for the menu, quits from there, and expects a clean exit.
 quit_from_play() {

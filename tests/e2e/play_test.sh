@@ -17,14 +17,7 @@ wait_for_white_title 8 || fail "no level banner after finishing level 0"
 [[ $(cat "$GAME_DIR/Data.vrp") == "0.6" ]] || fail "Data.vrp holds '$(cat "$GAME_DIR/Data.vrp")' after level 0"
 quit_from_play
 
-# A rock straight ahead in the middle lane: crash, then "Game Over".
-use_test_levels "0\n35\n400\n"
-start_game
-wait_for_menu 20 || fail "no menu"
-press F1
-wait_for_white_title 8 || fail "no Game Over screen after the crash"
-press Return
-wait_until 5 shows_menu || fail "Enter did not return to the menu"
+crash_new_game
 # Continue flies the same level again from its start, into the same rock.
 press F2
 wait_until 5 shows_no_menu_title || fail "F2 did not start play"

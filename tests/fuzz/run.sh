@@ -22,7 +22,7 @@ game=$(realpath "$2")
 seconds=${3:-30}
 shift $(($# < 3 ? $# : 3))
 targets=("$@")
-((${#targets[@]} > 0)) || targets=(level_files progress_file version_file x_mesh update_signature)
+((${#targets[@]} > 0)) || targets=(level_files progress_file version_file x_mesh update_signature replay_file)
 jobs=${FUZZ_JOBS:-1}
 runs=${FUZZ_RUNS:-}
 seed=${FUZZ_SEED:-1}
@@ -38,6 +38,11 @@ if [[ -n "$runs" ]]; then
 fi
 mkdir -p "$corpus" "$findings" "$logs"
 "$build/tests/fuzz/make_fuzz_seeds" "$game" "$seeds"
+# Replays: the pilots' recorded runs, a crash, a short level and the densest.
+mkdir -p "$seeds/replay_file"
+for run in crash level-0 level-20; do
+  cp "$(dirname "$0")/../replays/fresh-start-$run.replay" "$seeds/replay_file/"
+done
 # Each target's kept findings, named <target>-<what>.
 rm -rf "$regressions"
 for target in "${targets[@]}"; do
