@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -124,6 +125,34 @@ TEST_F(GraphicsDevice, DirectionalLightBrightensFacesTurnedTowardsIt) {
     gl.device->drawSubset(ball, 0);
     EXPECT_EQ(pixel(gl.device->readPixels(), kWidth / 2, kHeight / 2), 0xFFFFFFFFu);
     gl.device->releaseMesh(ball);
+}
+
+// A mesh is left out only where none of it can show: one reaching into the
+// view by a sliver past any of its six sides still draws.
+TEST_F(GraphicsDevice, AMeshReachingIntoTheViewPastAnySideStillDraws) {
+    gl.device->setRenderState(RenderState::CullMode, platform::kCullNone);
+    gl.device->setRenderState(RenderState::Lighting, 0);
+    lookAtOriginFromFront();
+    // At the origin the view reaches 2.07 to each side; near is 1 ahead of
+    // the camera, far 1000.
+    const struct {
+        const char* side;
+        Vec3 centre;
+        float radius;
+    } table[] = {
+        {"left", {-2.9f, 0, 0}, 1},  {"right", {2.9f, 0, 0}, 1},  {"bottom", {0, -2.9f, 0}, 1},
+        {"top", {0, 2.9f, 0}, 1},    {"near", {0, 0, -5}, 1.5f}, {"far", {0, 0, 1090}, 100},
+    };
+    for (const auto& row : table) {
+        platform::GpuMesh* ball = gl.device->createMesh(sphere(row.radius, 24, 32));
+        gl.device->setTransform(TransformType::World,
+                                matrixTranslation(row.centre.x, row.centre.y, row.centre.z));
+        gl.device->clear(platform::kClearTarget | platform::kClearZBuffer, 0xFF000000, 1.0f, 0);
+        gl.device->drawSubset(ball, 0);
+        const auto frame = gl.device->readPixels();
+        EXPECT_GT(std::count(frame.begin(), frame.end(), 0xFFFFFFFFu), 20) << row.side;
+        gl.device->releaseMesh(ball);
+    }
 }
 
 TEST_F(GraphicsDevice, TextureIsModulatedByTheLitColour) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -31,9 +32,51 @@ public:
     GLuint vertexArray = 0, vertexBuffer = 0, indexBuffer = 0;
     std::vector<MeshSubset> subsets;
     bool hasNormals = true;
+    // The corners of the box around every vertex, in the model's space.
+    std::array<Vec3, 8> corners{};
 };
 
 namespace {
+
+std::array<Vec3, 8> boxCorners(const std::vector<MeshVertex>& vertices) {
+    if (vertices.empty()) return {};
+    Vec3 low = vertices[0].position, high = low;
+    for (const MeshVertex& vertex : vertices) {
+        low = {std::min(low.x, vertex.position.x), std::min(low.y, vertex.position.y),
+               std::min(low.z, vertex.position.z)};
+        high = {std::max(high.x, vertex.position.x), std::max(high.y, vertex.position.y),
+                std::max(high.z, vertex.position.z)};
+    }
+    std::array<Vec3, 8> corners;
+    for (int i = 0; i < 8; ++i)
+        corners[i] = {i & 1 ? high.x : low.x, i & 2 ? high.y : low.y, i & 4 ? high.z : low.z};
+    return corners;
+}
+
+// Whether all eight corners lie beyond one side of the view volume (the
+// left, right, bottom, top, near or far plane), by more than rounding: then
+// nothing of what they enclose can reach a pixel, and the draw is left out.
+// The software renderer would otherwise transform every vertex of every
+// rock of the level, most of them behind the camera or beyond the far plane.
+bool outsideView(const std::array<Vec3, 8>& corners, const Matrix& placement) {
+    constexpr int kSides = 6;
+    int beyond[kSides] = {};
+    for (const Vec3& corner : corners) {
+        float clip[4];
+        for (int column = 0; column < 4; ++column) {
+            clip[column] = corner.x * placement.m[0][column] + corner.y * placement.m[1][column] +
+                           corner.z * placement.m[2][column] + placement.m[3][column];
+        }
+        const float w = clip[3], margin = 1e-3f * std::fabs(w) + 1e-3f;
+        beyond[0] += clip[0] < -w - margin;
+        beyond[1] += clip[0] > w + margin;
+        beyond[2] += clip[1] < -w - margin;
+        beyond[3] += clip[1] > w + margin;
+        beyond[4] += clip[2] < -margin;
+        beyond[5] += clip[2] > w + margin;
+    }
+    return std::any_of(std::begin(beyond), std::end(beyond), [](int count) { return count == 8; });
+}
 
 bool frameCaptureEnabled = false;
 
@@ -374,6 +417,7 @@ public:
         auto* mesh = new GpuMesh{};
         mesh->subsets = data.subsets;
         mesh->hasNormals = data.hasNormals;
+        mesh->corners = boxCorners(data.vertices);
         glGenVertexArrays(1, &mesh->vertexArray);
         glGenBuffers(1, &mesh->vertexBuffer);
         glGenBuffers(1, &mesh->indexBuffer);
@@ -414,6 +458,9 @@ public:
         if (mesh == nullptr || subset >= mesh->subsets.size()) return;
         const MeshSubset& range = mesh->subsets[subset];
         if (range.indexCount == 0 || !makeCurrent()) return;
+        const Matrix placement =
+            matrixMultiply(matrixMultiply(transforms_[0], transforms_[1]), transforms_[2]);
+        if (outsideView(mesh->corners, placement)) return;
         prepareSceneDraw(mesh->hasNormals, /*hasColor=*/false, /*points=*/false);
         bindVertexArray(mesh->vertexArray);
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.indexCount), GL_UNSIGNED_INT,
