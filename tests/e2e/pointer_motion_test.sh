@@ -19,7 +19,10 @@ press F3
 wait_until 10 game_ended || fail "F3 after the pointer's motion did not end the game within 10 s"
 delay_ms=$((($(now_us) - pressed_at) / 1000))
 echo "F3 after 400 pointer motions ended the game in ${delay_ms} ms"
-((delay_ms < 500)) || fail "F3 took ${delay_ms} ms to end the game (at most 500 ms)"
+# Queued one a frame ahead of the key, the motions alone would take 6.4 s.
+# Ending the game takes 0.1 to 0.3 s on a quiet machine, and up to 1 s with
+# two busy processes beside it.
+((delay_ms < 2000)) || fail "F3 took ${delay_ms} ms to end the game (at most 2000 ms)"
 wait_for_exit 1
 ((GAME_EXIT == 0)) || fail "exit code $GAME_EXIT"
 echo PASS
