@@ -57,19 +57,35 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # System libraries' own leaks, kept for the life of the process, are listed there.
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$(realpath "$(dirname "$0")/../sanitizers/lsan.supp"):print_suppressions=0}
 
+# A reproducible run starts each target with arguments and an environment of
+# the same length wherever the build lies and whatever the caller's
+# environment holds: they lie at the top of the stack, and where the stack
+# lies feeds the mutations as well. The build is reached through a link in
+# a folder whose name always has the same length.
+top=$build
+fixed=()
+if [[ -n "$runs" ]]; then
+  place=$(mktemp -d /tmp/vorlune-fuzz-XXXXXX)
+  trap 'rm -rf "$place"' EXIT
+  ln -s "$build" "$place/b"
+  top=$place/b
+  ln -s "$(realpath "$(dirname "$0")/../sanitizers/lsan.supp")" "$place/lsan.supp"
+  fixed=(env -i PATH=/usr/bin:/bin "ASAN_OPTIONS=$ASAN_OPTIONS" "UBSAN_OPTIONS=$UBSAN_OPTIONS"
+    "LSAN_OPTIONS=suppressions=$place/lsan.supp:print_suppressions=0"
+    setarch "$(uname -m)" --addr-no-randomize)
+fi
+
 # Runs one target and leaves "clean" or "finding" beside its log.
 fuzz_target() {
   local target=$1
   mkdir -p "$corpus/$target"
   # The corpus grows; the seeds and regressions are only read.
-  local bound=(-max_total_time="$seconds") fixed=()
-  if [[ -n "$runs" ]]; then
-    bound=(-runs="$runs" -seed="$seed" -reload=0 -purge_allocator_interval=-1)
-    fixed=(setarch "$(uname -m)" --addr-no-randomize)
-  fi
-  if "${fixed[@]}" "$build/tests/fuzz/fuzz_$target" "$corpus/$target" "$seeds/$target" "$regressions/$target" \
-    "${bound[@]}" -rss_limit_mb=2048 -timeout=25 -print_final_stats=1 \
-    -artifact_prefix="$findings/$target-" >"$logs/$target.log" 2>&1; then
+  local bound=(-max_total_time="$seconds")
+  [[ -n "$runs" ]] && bound=(-runs="$runs" -seed="$seed" -reload=0 -purge_allocator_interval=-1)
+  if (cd "${place:-.}" && exec "${fixed[@]}" "$top/tests/fuzz/fuzz_$target" "$top/${corpus#"$build"/}/$target" \
+    "$top/fuzz-seeds/$target" "$top/fuzz-regressions/$target" "${bound[@]}" -rss_limit_mb=2048 \
+    -timeout=25 -print_final_stats=1 -artifact_prefix="$top/fuzz-findings/$target-") \
+    >"$logs/$target.log" 2>&1; then
     echo clean >"$logs/$target.result"
   else
     echo finding >"$logs/$target.result"
