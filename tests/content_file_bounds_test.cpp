@@ -1,6 +1,7 @@
 // Content files are read only as regular files of a bounded size: nothing in
 // a file's place makes the game wait on it or take memory in proportion to it.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,14 +71,22 @@ TEST(ContentFileBounds, OnlyRegularFilesUpToTheBoundAreReadWhole) {
         {"3 GiB of hole", [] { writeSized("file", "", uintmax_t{3} << 30); },
          platform::kLargestMeshFile, std::nullopt},
     };
+    // Open takes the lowest free descriptor: one left open by the read moves it.
+    const auto lowestFreeDescriptor = [] {
+        const int probe = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        close(probe);
+        return probe;
+    };
     alarm(20);  // a pipe opened to wait for a writer would otherwise hang the run
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
         for (const char* name : {"file", "pipe", "target"}) fs::remove_all(name);
         test.make();
+        const int freeBefore = lowestFreeDescriptor();
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(platform::readWholeRegularFile("file", test.largest), test.expected);
         EXPECT_LT(since(start).count(), 1.0);
+        EXPECT_EQ(lowestFreeDescriptor(), freeBefore) << "a descriptor was left open";
     }
     alarm(0);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <utility>
@@ -207,6 +208,39 @@ TEST(EveryLevel, WithAWallIsLostWithoutRocketsOrWithoutPickups) {
             EXPECT_NEAR(flight.depth, *wall, 25) << "level " << level << " " << who;
             // The one who never fires held the pickup's bomb all the same.
             EXPECT_EQ(flight.bombs > 0, !habits.fires) << "level " << level << " " << who;
+        }
+    }
+}
+
+// The levels are laid out by the timing the pilots plan with; here it meets
+// the game itself. A lane change begun at the earliest depth that timing
+// names passes behind the rock of the row it leaves, standing in the lane it
+// enters a little deeper than the row's other rock, on either side; begun
+// three frames sooner it strikes that rock (the timing keeps two frames for
+// rocks set off their lane).
+TEST(EveryLevel, ALaneChangeBegunAtItsEarliestPassesBehindTheRockBeside) {
+    LoadedGame game;
+    ASSERT_TRUE(game.loaded());
+    for (const int lane : {0, 2}) {
+        // The row, then the level's end far on in the lane left.
+        std::ofstream("Level0.vr") << (lane - 1) * rules::kLaneX << "\n35\n610\n\n"
+                                   << (1 - lane) * rules::kLaneX << "\n35\n600\n\n0\n35\n2000\n";
+        const Gate row{.depth = 600, .lane = 1, .rocks = {{2 - lane, 600}, {lane, 610}}};
+        const Gate end{.depth = 2000, .lane = lane, .rocks = {}};
+        const double earliest = laneChangeWindow(row, 1, end, lane, kShipStartDepth).earliest;
+        for (const int framesLate : {0, -3}) {
+            world.level = 0;
+            loadLevel();
+            startAfresh();
+            bool pressed = false;
+            const Flight flight = fly([&] {
+                const double depth = -(world.shipZ + rules::kShipLead);
+                if (pressed || depth < earliest + framesLate * rules::kShipAdvance) return;
+                press(lane == 0 ? platform::kKeyRight : platform::kKeyLeft);  // as the pilot steers
+                pressed = true;
+            });
+            EXPECT_EQ(flight.finished, framesLate == 0)
+                << "lane " << lane << ", " << framesLate << " frames late, earliest " << earliest;
         }
     }
 }

@@ -150,6 +150,33 @@ TEST_F(GamepadInput, OnePressOrPushIsOneRocketOrLaneWhateverTheNoise) {
     EXPECT_EQ(world.steerCommand, "left");
 }
 
+// Left is right mirrored: the stick pushes from exactly half its travel and
+// is let go only at a quarter, the pad's arrow steers that way too; and
+// outside play no push is a key.
+TEST_F(GamepadInput, BothSidesPushAtHalfTravelAndLetGoAtAQuarter) {
+    const struct {
+        Sint16 position;
+        bool pushes;
+    } steps[] = {{16383, false}, {16384, true}, {8193, false}, {16384, false},
+                 {8192, false},  {16384, true}, {0, false}};
+    world.mode = GameMode::Playing;
+    for (const int side : {1, -1}) {
+        const std::string way = side > 0 ? "right" : "left";
+        for (const auto& step : steps) {
+            world.steerCommand.clear();
+            tilt(SDL_CONTROLLER_AXIS_LEFTX, static_cast<Sint16>(side * step.position));
+            EXPECT_EQ(world.steerCommand, step.pushes ? way : "") << side * step.position;
+        }
+        world.steerCommand.clear();
+        press(side > 0 ? SDL_CONTROLLER_BUTTON_DPAD_RIGHT : SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        EXPECT_EQ(world.steerCommand, way);
+    }
+    world.mode = GameMode::Menu;
+    world.bombs = 1;
+    tilt(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, SDL_JOYSTICK_AXIS_MAX);
+    EXPECT_EQ(world.bombs, 1);
+}
+
 // The main loop takes one message a frame. A stick streaming positions, on
 // an axis the game uses or not, holds up nothing; and a flick out and back
 // within one frame is still one lane, either way.

@@ -80,6 +80,9 @@ protected:
 };
 
 TEST_F(InstalledLauncher, StartsTheGameInThePlayersFolderWithTheContentLinkedIn) {
+    // Files the game and the updater write are the player's even where an install ships them.
+    const char* const playersOwn[] = {"Data.vrp", "version.txt"};
+    for (const char* name : playersOwn) writeFile((content / name).string(), "shipped");
     const Outcome outcome =
         launch({"HOME=" + home.string()}, {"--window", "--replay", "runs/a.replay", "--mute"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
@@ -89,13 +92,30 @@ TEST_F(InstalledLauncher, StartsTheGameInThePlayersFolderWithTheContentLinkedIn)
               "--window --replay " + (fs::current_path() / "runs/a.replay").string() + " --mute\n");
     EXPECT_EQ(fs::read_symlink(gameFolder / "rock.x"), content / "rock.x");
     EXPECT_EQ(readFile((gameFolder / "Level0.vr").string()), "shipped level");
+    for (const char* name : playersOwn)
+        EXPECT_FALSE(fs::exists(fs::symlink_status(gameFolder / name))) << name;
 
     // XDG_DATA_HOME, when absolute, decides where the folder is.
     const fs::path dataHome = root.path() / "data";
     EXPECT_EQ(launch({"HOME=" + home.string(), "XDG_DATA_HOME=" + dataHome.string()}).exitCode, 0);
     EXPECT_TRUE(fs::is_symlink(dataHome / "vorlune" / "rock.x"));
-    EXPECT_EQ(playerGameFolder("relative/data", "/home/p"),
-              fs::path("/home/p/.local/share/vorlune"));
+    // A relative path in either variable counts as none.
+    const struct {
+        const char* dataHome;
+        const char* home;
+        fs::path folder;
+    } places[] = {
+        {"/data", "/home/p", "/data/vorlune"},
+        {"relative/data", "/home/p", "/home/p/.local/share/vorlune"},
+        {nullptr, "/home/p", "/home/p/.local/share/vorlune"},
+        {nullptr, "relative/p", ""},
+        {"relative/data", "relative/p", ""},
+        {nullptr, nullptr, ""},
+    };
+    for (const auto& place : places) {
+        EXPECT_EQ(playerGameFolder(place.dataHome, place.home), place.folder)
+            << (place.dataHome ? place.dataHome : "-") << " " << (place.home ? place.home : "-");
+    }
 }
 
 TEST_F(InstalledLauncher, KeepsWhatThePlayerPutThereAndMendsLinksOfOtherInstalls) {
@@ -110,15 +130,20 @@ TEST_F(InstalledLauncher, KeepsWhatThePlayerPutThereAndMendsLinksOfOtherInstalls
     // Links an older install left: one to a file shipped no more, one stale.
     fs::create_symlink("/opt/old/share/vorlune/rock.x", gameFolder / "rock.x");
     fs::create_symlink("/opt/old/share/vorlune/Level99.vr", gameFolder / "Level99.vr");
+    // The player's link to a backup that is gone, by a shipped name, is the player's still.
+    fs::create_symlink(home / "backup" / "Level0.su", gameFolder / "Level0.su");
+    writeFile((content / "Level0.su").string(), "shipped pickups");
     writeFile((content / "sky.png").string(), "shipped sky");
     writeFile((content / "bomb.x").string(), "shipped bomb");
 
     for (int start = 0; start < 3; ++start) {
-        // Before the third start the player takes over a link the launcher made.
+        // Before the third start the player takes over a link the launcher made,
+        // and the install ships that file no more.
         if (start == 2) {
             writeFile((home / "mods" / "vorlune" / "bomb.x").string(), "the player's bomb");
             fs::remove(gameFolder / "bomb.x");
             fs::create_symlink(home / "mods" / "vorlune" / "bomb.x", gameFolder / "bomb.x");
+            fs::remove(content / "bomb.x");
         }
         const Outcome outcome = launchAtHome();
         ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
@@ -129,6 +154,7 @@ TEST_F(InstalledLauncher, KeepsWhatThePlayerPutThereAndMendsLinksOfOtherInstalls
         EXPECT_EQ(fs::read_symlink(gameFolder / "sky.png"), home / "mods" / "vorlune" / "sky.png");
         EXPECT_EQ(fs::read_symlink(gameFolder / "rock.x"), content / "rock.x");
         EXPECT_FALSE(fs::exists(fs::symlink_status(gameFolder / "Level99.vr")));
+        EXPECT_EQ(fs::read_symlink(gameFolder / "Level0.su"), home / "backup" / "Level0.su");
         EXPECT_EQ(readFile((gameFolder / "bomb.x").string()),
                   start < 2 ? "shipped bomb" : "the player's bomb");
     }

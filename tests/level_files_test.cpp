@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -11,6 +12,7 @@
 #include "core/game_world.h"
 #include "effects/particle_emitters.h"
 #include "gameplay/level_files.h"
+#include "gameplay/number_text.h"
 #include "scene/meshmanager.h"
 #include "temp_folder.h"
 #include "world_reset.h"
@@ -136,6 +138,32 @@ TEST_F(LevelFiles, OutOfRangeNumbersAreHeldAtTheEndsOfTheRange) {
     load("1\n2\n3", &pickups);
     EXPECT_EQ(world.pickups[0]->translation.m[3][0], 2147483647.0f);
     EXPECT_EQ(world.pickups[0]->translation.m[3][1], -2147483648.0f);
+}
+
+// Each number as decimal text may write it, read alike bare, after a plus,
+// and mirrored after a minus (with white space before): a point before the
+// first digit, leading zeros, and an exponent with a sign of its own.
+TEST(NumberText, EveryWrittenFormReadsTheSameInEitherSign) {
+    constexpr int32_t kHeld = std::numeric_limits<int32_t>::max();
+    const struct {
+        std::string text;
+        int32_t decimal, integer;
+    } numbers[] = {
+        {"12.9", 12, 12}, {".5e1", 5, 0},
+        {"007.9", 7, 7},  {"0." + std::string(400, '0') + "1", 0, 0},
+        {"1e-400", 0, 1}, {"1e400", kHeld, 1},
+        {"25e-1", 2, 25},
+    };
+    for (const auto& number : numbers) {
+        for (const std::string sign : {"", "+", " \t\n\v\f\r-"}) {
+            const int mirror = sign.ends_with('-') ? -1 : 1;
+            const std::string text = sign + number.text;
+            const int32_t decimal =
+                number.decimal == kHeld && mirror < 0 ? -kHeld - 1 : mirror * number.decimal;
+            EXPECT_EQ(truncatedDecimal(text), decimal) << testing::PrintToString(text);
+            EXPECT_EQ(integerText(text), mirror * number.integer) << testing::PrintToString(text);
+        }
+    }
 }
 
 TEST_F(LevelFiles, SlotCountsAreCapped) {

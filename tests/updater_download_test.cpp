@@ -147,12 +147,16 @@ TEST_F(UpdaterDownload, RedirectsAreFollowedWithinALimit) {
 
 TEST_F(UpdaterDownload, AFileArrivesReadableAndNotRunnable) {
     server.serve("/update.exe", CannedResponse::ok("#!/bin/sh\n"));
-    ASSERT_TRUE(platform::downloadToFile(url("/update.exe"), "data.txt", quickLimits(), kRoomy));
+    // Data files get the mode a plainly written file would: what the umask leaves of 0666.
+    const mode_t mask = umask(027);
+    const bool arrived =
+        platform::downloadToFile(url("/update.exe"), "data.txt", quickLimits(), kRoomy).complete;
+    umask(mask);
+    ASSERT_TRUE(arrived);
     EXPECT_FALSE(isExecutable("data.txt"));
-    // Data files are readable by others, as a plainly written file would be.
     struct stat status {};
     ASSERT_EQ(stat("data.txt", &status), 0);
-    EXPECT_NE(status.st_mode & S_IRUSR, 0u);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
 }
 
 }  // namespace
