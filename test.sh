@@ -8,7 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc)
-xvfb=(xvfb-run --auto-servernum --server-args="-screen 0 1280x720x24 -nolisten tcp")
+# -noreset: the server would otherwise start afresh each time its last client
+# leaves, and a test connecting just then, on a busy machine, finds no display.
+xvfb=(xvfb-run --auto-servernum --server-args="-screen 0 1280x720x24 -nolisten tcp -noreset")
 export SDL_AUDIODRIVER=dummy
 # Every test runs on an X server of its own or on a Wayland compositor it
 # starts itself, never on the desktop this script was started from.

@@ -6,7 +6,9 @@
 #   scripts/with-own-display.sh <command> [arguments...]
 set -uo pipefail
 number_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$number_file" 2>/dev/null &
+# -noreset: a test connecting while the server starts afresh after its last
+# client left would find no display.
+Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset 3>"$number_file" 2>/dev/null &
 server=$!
 trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -f "$number_file"' EXIT
 for ((tries = 0; tries < 300; ++tries)); do
