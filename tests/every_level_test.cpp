@@ -32,9 +32,14 @@ public:
     LoadedGame() {
         resetWorld();
         folder_.copyWholeGame();
-        world.screenWidth = 160;
-        world.screenHeight = 120;
-        window_ = createGameWindow(world.screenWidth, world.screenHeight);
+        world.settings.fullScreen = false;
+        world.settings.windowWidth = kSmallScreen.width;
+        world.settings.windowHeight = kSmallScreen.height;
+        window_ = createGameWindow(kSmallScreen.width, kSmallScreen.height);
+        // The game keeps its window large enough for its texts; these flights
+        // read none, and every pixel drawn costs on a software renderer.
+        platform::setWindowMinimumSize(window_, kSmallScreen.width, kSmallScreen.height);
+        platform::setWindowFullScreen(window_, false, kSmallScreen.width, kSmallScreen.height);
         loaded_ = window_ != nullptr && loadGame(window_);
     }
     ~LoadedGame() {
@@ -43,10 +48,13 @@ public:
         resetWorld();
         world.screenWidth = screenWidth_;
         world.screenHeight = screenHeight_;
+        world.settings = settings_;
     }
     bool loaded() const { return loaded_ && messages_.boxes.empty(); }
 
 private:
+    static constexpr platform::ScreenSize kSmallScreen{160, 120};
+    const Settings settings_ = world.settings;
     const int16_t screenWidth_ = world.screenWidth;
     const int16_t screenHeight_ = world.screenHeight;
     TempWorkingFolder folder_;
