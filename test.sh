@@ -39,7 +39,7 @@ sanitizer_stages() {
     "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -gline-tables-only -DNDEBUG"
   stage "sanitizer: build" cmake --build build-san -j"$jobs" --target vorlune_tests fuzz_all
   # The unit tests in two processes side by side, each on an X server of
-  # its own: the longest pilot alone, everything else in the other. Any
+  # its own: the level pilot and its replays, everything else in the other. Any
   # report stops a process, and the leak check runs when each ends. Leaks
   # that belong to system libraries are suppressed in tests/sanitizers/lsan.supp.
   (
@@ -47,7 +47,7 @@ sanitizer_stages() {
     export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:strict_string_checks=1
     export LSAN_OPTIONS=suppressions=$(realpath ../../tests/sanitizers/lsan.supp):print_suppressions=0
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-    stage "sanitizer: unit tests" sanitizer_unit_tests "$slowest_test"
+    stage "sanitizer: unit tests" sanitizer_unit_tests "$pilot_tests"
   )
 }
 sanitizer_unit_tests() {
@@ -64,13 +64,13 @@ sanitizer_unit_tests() {
   fi
   return "$status"
 }
-slowest_test=EveryLevel.IsFinishedFromAFreshStartWithArrowsPickupsAndRockets
+pilot_tests=EveryLevel.IsFinishedFromAFreshStartWithArrowsPickupsAndRockets:EveryLevel.PilotRunsPlayBackAsRecorded
 mkdir -p build-san
 sanitizer_log=build-san/stages.log
 # A process group of its own, to stop it all should this script be stopped;
 # but the same session, where the lower priority counts against the tests.
 set -m
-nice -n 10 bash -c "set -o pipefail; $(declare -f stage sanitizer_stages sanitizer_unit_tests); $(declare -p jobs times slowest_test); sanitizer_stages" \
+nice -n 10 bash -c "set -o pipefail; $(declare -f stage sanitizer_stages sanitizer_unit_tests); $(declare -p jobs times pilot_tests); sanitizer_stages" \
   >"$sanitizer_log" 2>&1 &
 sanitizer_pid=$!
 set +m

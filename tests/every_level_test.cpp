@@ -259,16 +259,19 @@ TEST(EveryLevel, ALaneChangeBegunAtItsEarliestPassesBehindTheRockBeside) {
 Flight flyReactingLate(int reactionFrames) {
     LevelPilot pilot({.sight = 900, .slackFrames = reactionFrames + 3});
     int frame = 0;
-    std::optional<std::pair<int, uintptr_t>> pending;  // the frame a key is pressed in, and the key
+    int pressFrame = 0;        // the frame the key waiting is pressed in
+    uintptr_t waitingKey = 0;  // none waits
     return fly([&] {
         ++frame;
-        if (!pending) {
-            if (const std::optional<uintptr_t> key = pilot.decide())
-                pending = {{frame + reactionFrames, *key}};
+        if (waitingKey == 0) {
+            if (const std::optional<uintptr_t> key = pilot.decide()) {
+                waitingKey = *key;
+                pressFrame = frame + reactionFrames;
+            }
         }
-        if (pending && frame >= pending->first) {
-            press(pending->second);
-            pending.reset();
+        if (waitingKey != 0 && frame >= pressFrame) {
+            press(waitingKey);
+            waitingKey = 0;
         }
     });
 }

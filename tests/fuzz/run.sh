@@ -22,7 +22,8 @@ game=$(realpath "$2")
 seconds=${3:-30}
 shift $(($# < 3 ? $# : 3))
 targets=("$@")
-((${#targets[@]} > 0)) || targets=(level_files progress_file version_file x_mesh update_signature replay_file)
+# The slowest first, so that with FUZZ_JOBS=2 the rest fit beside it.
+((${#targets[@]} > 0)) || targets=(x_mesh level_files replay_file progress_file version_file update_signature)
 jobs=${FUZZ_JOBS:-1}
 runs=${FUZZ_RUNS:-}
 seed=${FUZZ_SEED:-1}
